@@ -11,7 +11,6 @@
 #include <string_view>
 #include <system_error>
 
-#include "core/file_io.hpp"
 
 namespace kestrel {
 
@@ -35,32 +34,6 @@ bool contains(std::string_view line, std::string_view marker) {
   return false;
 }
 
-// Calls `visit` with every non-empty piece of the text between line feeds, in order.
-template <class Visit>
-void forEachLine(std::string_view text, Visit visit) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
-    const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) : text.size();
-    if (end > start) visit(text.substr(start, end - start));
-    start = end + 1;
-  }
-}
-
-template <class Line>
-std::vector<Line> linesOfKind(const fs::path& file, std::string_view marker) {
-  // A line that is not valid UTF-8 fails to decode on its own; the lines around it stay.
-  const auto text = readFile(file);
-  if (!text) return {};
-  std::vector<Line> lines;
-  forEachLine(*text, [&](std::string_view piece) {
-    if (!contains(piece, marker)) return;
-    auto line = decodeText<Line>(piece);
-    if (line && LogSchema::readable.contains(line->schema)) lines.push_back(std::move(*line));
-  });
-  return lines;
-}
-
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
@@ -74,6 +47,71 @@ class Descriptor {
  private:
   int fd_;
 };
+
+// Calls `visit` with every non-empty line of a regular file (the bytes between line feeds), in
+// order; false when the file cannot be opened or read, and then nothing is to be kept of what
+// was visited. The file is read in windows of a fixed size that grow only for a longer line,
+// so a day of tens of megabytes passes through little memory. Every line handed over is
+// followed in memory by at least ScoreLineReader::padding readable bytes.
+template <class Visit>
+bool forEachLine(const fs::path& path, Visit visit) {
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return false;
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+
+  const std::size_t padding = ScoreLineReader::padding;
+  std::size_t capacity = 64 * 1024;
+  auto buffer = std::make_unique<char[]>(capacity + padding);
+  std::size_t held = 0;  // bytes of a line not yet complete, at the front of the buffer
+  for (;;) {
+    if (held == capacity) {  // one line fills the window: make room for the rest of it
+      auto larger = std::make_unique<char[]>(2 * capacity + padding);
+      std::memcpy(larger.get(), buffer.get(), held);
+      buffer = std::move(larger);
+      capacity *= 2;
+    }
+    const ssize_t n = ::read(file.get(), buffer.get() + held, capacity - held);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    const std::size_t end = held + static_cast<std::size_t>(n);
+    const bool atEnd = n == 0;
+    std::size_t start = 0;
+    for (;;) {
+      const void* found = std::memchr(buffer.get() + start, '\n', end - start);
+      if (found == nullptr) break;
+      const auto stop = static_cast<std::size_t>(static_cast<const char*>(found) - buffer.get());
+      if (stop > start) visit(std::string_view(buffer.get() + start, stop - start));
+      start = stop + 1;
+    }
+    if (atEnd) {
+      // The last line of a file that does not end with a line feed.
+      if (end > start) {
+        std::memset(buffer.get() + end, 0, padding);
+        visit(std::string_view(buffer.get() + start, end - start));
+      }
+      return true;
+    }
+    std::memmove(buffer.get(), buffer.get() + start, end - start);
+    held = end - start;
+  }
+}
+
+template <class Line>
+std::vector<Line> linesOfKind(const fs::path& file, std::string_view marker) {
+  std::vector<Line> lines;
+  // A line that is not valid UTF-8 fails to decode on its own; the lines around it stay.
+  const bool read = forEachLine(file, [&](std::string_view piece) {
+    if (!contains(piece, marker)) return;
+    auto line = decodeText<Line>(piece);
+    if (line && LogSchema::readable.contains(line->schema)) lines.push_back(std::move(*line));
+  });
+  if (!read) return {};
+  return lines;
+}
+
 
 // Appends the bytes to the file, creating it when it does not exist. A partial write is cut
 // back off so the file ends as it did; a file that ended without a line feed (after a crash
@@ -131,19 +169,9 @@ std::vector<EventLine> CheckLogStore::eventLines(Instant on) const {
 }
 
 DayLines CheckLogStore::dayLines(Instant on) const {
-  // The fast reader may look up to `padding` bytes past a line; the buffer provides them.
-  std::unique_ptr<char[]> buffer;
-  const auto size = readFileInto(fileURL(on), [&buffer](std::size_t n) {
-    buffer = std::make_unique_for_overwrite<char[]>(n + ScoreLineReader::padding);
-    std::memset(buffer.get() + n, 0, ScoreLineReader::padding);
-    return buffer.get();
-  });
-  if (!size) return {};
-  std::memset(buffer.get() + *size, 0, ScoreLineReader::padding);
-
   DayLines day;
   ScoreLineReader reader;
-  forEachLine(std::string_view(buffer.get(), *size), [&](std::string_view piece) {
+  const bool read = forEachLine(fileURL(on), [&](std::string_view piece) {
     if (contains(piece, checkMarker)) {
       auto check = reader.read(piece);
       if (check && LogSchema::readable.contains(check->schema)) {
@@ -156,6 +184,7 @@ DayLines CheckLogStore::dayLines(Instant on) const {
       if (event && LogSchema::readable.contains(event->schema)) day.events.push_back(std::move(*event));
     }
   });
+  if (!read) return {};
   return day;
 }
 

@@ -5,10 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "core/alert_module.hpp"
+#include "core/active_alert.hpp"
 #include "core/instant.hpp"
 #include "core/json_io.hpp"
 #include "core/log_schema.hpp"
+#include "core/monitor_io.hpp"
 
 namespace kestrel {
 
@@ -25,8 +26,16 @@ struct EventLine {
   std::optional<std::string> reason;  // a reason word, such as "no_evidence" or "wrong"
   std::optional<std::string> until;   // end of a pause, snooze or hidden glow, as a stamp
 
+  EventLine() = default;
+  // The line of a monitor event at the moment stamped `time`; `format` writes the "until"
+  // moments (the log's clock stamp).
+  EventLine(const MonitorEvent& event, std::string time, const std::function<std::string(Instant)>& format);
+
   bool operator==(const EventLine&) const = default;
 };
+
+// The name an event is logged under: "alert_raise", "feedback", "calibration_end", ...
+std::string_view eventName(const MonitorEvent& event);
 
 // The text of the line without its line feed: compact, keys ascending, absent values left out.
 // Throws EncodeError for a text that is not UTF-8.

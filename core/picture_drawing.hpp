@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/alert_module.hpp"
+#include "core/active_alert.hpp"
 #include "core/geometry.hpp"
 #include "core/measurements.hpp"
 #include "core/thresholds.hpp"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/alert_module.hpp"
+#include "core/active_alert.hpp"
 #include "core/instant.hpp"
 #include "core/json_io.hpp"
 #include "core/measurements.hpp"

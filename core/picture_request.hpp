@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "core/alert_module.hpp"
+#include "core/active_alert.hpp"
 #include "core/instant.hpp"
+#include "core/monitor_io.hpp"
 
 namespace kestrel {
 
@@ -16,5 +18,13 @@ struct PictureRequest {
 
   bool operator==(const PictureRequest&) const = default;
 };
+
+namespace PictureRequests {
+
+// One request per alert raised among the events of a check, in event order, each dated at
+// the check's moment.
+std::vector<PictureRequest> make(const std::vector<MonitorEvent>& events, Instant checkAt);
+
+}  // namespace PictureRequests
 
 }  // namespace kestrel

@@ -103,6 +103,34 @@ TEST(CheckLogStore, GarbageLinesAreSkippedAndTheLinesAroundThemKept) {
   EXPECT_EQ(day.events, std::vector<EventLine>{raiseLine("A")});
 }
 
+// The file is read in windows of 64 KiB that grow for longer lines: lines ending just before,
+// on and just after a window's edge, and one filling a window exactly, all come back.
+TEST(CheckLogStore, LinesAroundTheEdgesOfTheReadWindow) {
+  TempFolder folder;
+  const CheckLogStore log{folder / "logs", utc};
+  std::vector<CheckLine> lines;
+  std::string content;
+  for (std::size_t length : {65535u, 65536u, 65537u, 10u, 131072u, 65536u * 2 - 1, 300000u}) {
+    CheckLine line = scoredLine(HeadVerdict::good, HandVerdict::good);
+    line.thresholdsId.assign(length > 400 ? length - lineText(line).size() + 1 : 1, 'x');
+    if (length <= 400) line.thresholdsId = "short";
+    lines.push_back(line);
+    content += lineText(line) + "\n";
+  }
+  // The last line has no line feed and exactly fills what is left of a window.
+  CheckLine last = scoredLine(HeadVerdict::bad, HandVerdict::good);
+  last.thresholdsId.assign(65536 - content.size() % 65536 - lineText(last).size() + 1, 'y');
+  lines.push_back(last);
+  content += lineText(last);
+  ASSERT_EQ(content.size() % 65536, 0u);
+  writeBytes(log.fileURL(noon), content);
+
+  EXPECT_EQ(log.checkLines(noon), lines);
+  std::vector<ScoreLine> scores;
+  for (const CheckLine& line : lines) scores.push_back(scoreOf(line));
+  EXPECT_EQ(log.dayLines(noon).checks, scores);
+}
+
 TEST(CheckLogStore, MissingAndUnreadableDays) {
   TempFolder folder;
   const CheckLogStore log{folder / "logs", utc};
