@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/picture_request.hpp"
+#include "core/status_texts.hpp"
 #include "core/tests/log_builders.hpp"
 #include "core/tests/temp_folder.hpp"
 #include "core/today_log.hpp"
@@ -117,6 +118,8 @@ TEST(TodayLog, ScoreAndAlertsFromOneRead) {
   EXPECT_EQ(today.scorePercent, 67);
   EXPECT_EQ(today.alerts, (std::vector<AlertRow>{{"09:15", "hint A", "1 min", std::nullopt}}));
   EXPECT_EQ(AlertHistory::rows(log, {}, true, raised), today.alerts);
+  EXPECT_EQ(TodaySummary::scorePercent(log, raised), 67);
+  EXPECT_EQ(TodaySummary::scorePercent(log, raised + 86400), std::nullopt);
 }
 
 TEST(PictureRequests, OneForEachRaisedAlert) {
