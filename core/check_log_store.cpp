@@ -195,12 +195,12 @@ std::vector<std::string> CheckLogStore::prune(Instant now) const {
   const std::string cutoff = clock.dayName(now - static_cast<double>(retentionDays) * 86400);
   std::vector<std::string> chosen;
   for (; it != fs::directory_iterator(); it.increment(error)) {
-    if (error) break;
     const std::string name = it->path().filename().string();
     if (name.ends_with(dayFileExtension) && name.substr(0, name.size() - dayFileExtension.size()) < cutoff) {
       chosen.push_back(name);
     }
   }
+  if (error) return {};  // a listing cut short deletes nothing
   for (const std::string& name : chosen) fs::remove(directory / name, error);
   std::sort(chosen.begin(), chosen.end());
   return chosen;
