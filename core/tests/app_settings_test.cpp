@@ -1,0 +1,208 @@
+#include "core/app_settings.hpp"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+SettingValues with(std::string key, SettingValue value) { return {{std::move(key), std::move(value)}}; }
+
+SettingValue integer(std::int64_t n) { return SettingValue{n}; }
+SettingValue text(const char* s) { return SettingValue{std::string(s)}; }
+
+TEST(AppSettings, AnEmptyStoreGivesEveryDefault) {
+  const AppSettings s = AppSettings::fromValues({});
+  EXPECT_EQ(s.sensitivity, Sensitivity::normal);
+  EXPECT_TRUE(s.glowEnabled);
+  EXPECT_TRUE(s.chimeEnabled);
+  EXPECT_TRUE(s.keepPhotos);
+  EXPECT_EQ(s.pictureRetention, PictureRetention::week);
+  EXPECT_EQ(s.chimeDelay, ChimeDelay::s30);
+  EXPECT_EQ(s.checkInterval, CheckInterval::min1);
+  EXPECT_EQ(s.chimeSound, "complete");
+  EXPECT_EQ(s.cameraBetweenChecks, CameraDuty::Mode::off);
+  EXPECT_EQ(s, AppSettings{});
+}
+
+// Each stored value against the one field it sets; every other field must stay default.
+TEST(AppSettings, EachStoredValueSelectsItsChoiceOrTheDefault) {
+  struct Case {
+    const char* key;
+    SettingValue value;
+    AppSettings expected;
+  };
+  auto set = [](auto change) {
+    AppSettings s;
+    change(s);
+    return s;
+  };
+  const Case cases[] = {
+      {"sensitivity", text("strict"), set([](AppSettings& s) { s.sensitivity = Sensitivity::strict; })},
+      {"sensitivity", text("relaxed"), set([](AppSettings& s) { s.sensitivity = Sensitivity::relaxed; })},
+      {"sensitivity", text("Strict"), AppSettings{}},
+      {"sensitivity", text(""), AppSettings{}},
+      {"sensitivity", integer(2), AppSettings{}},
+      {"glowEnabled", SettingValue{false}, set([](AppSettings& s) { s.glowEnabled = false; })},
+      {"chimeEnabled", SettingValue{false}, set([](AppSettings& s) { s.chimeEnabled = false; })},
+      {"keepPhotos", SettingValue{false}, set([](AppSettings& s) { s.keepPhotos = false; })},
+      // Numbers and texts are not switches: the switch stays on.
+      {"keepPhotos", integer(0), AppSettings{}},
+      {"keepPhotos", integer(1), AppSettings{}},
+      {"glowEnabled", text("false"), AppSettings{}},
+      {"pictureRetentionDays", integer(1), set([](AppSettings& s) { s.pictureRetention = PictureRetention::day; })},
+      {"pictureRetentionDays", integer(30), set([](AppSettings& s) { s.pictureRetention = PictureRetention::month; })},
+      {"pictureRetentionDays", integer(7), AppSettings{}},
+      {"pictureRetentionDays", integer(14), AppSettings{}},
+      {"pictureRetentionDays", integer(0), AppSettings{}},
+      // A boolean true is not the integer 1 (which would mean one day).
+      {"pictureRetentionDays", SettingValue{true}, AppSettings{}},
+      {"chimeDelay", integer(0), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::atRaise; })},
+      {"chimeDelay", integer(60), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::min1; })},
+      {"chimeDelay", integer(180), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::min3; })},
+      {"chimeDelay", integer(45), AppSettings{}},
+      {"chimeDelay", integer(-30), AppSettings{}},
+      // A boolean false is not the integer 0 (which would chime at once).
+      {"chimeDelay", SettingValue{false}, AppSettings{}},
+      {"chimeDelay", text("60"), AppSettings{}},
+      {"checkInterval", integer(15), set([](AppSettings& s) { s.checkInterval = CheckInterval::s15; })},
+      {"checkInterval", integer(300), set([](AppSettings& s) { s.checkInterval = CheckInterval::min5; })},
+      {"checkInterval", integer(90), AppSettings{}},
+      {"checkInterval", SettingValue{true}, AppSettings{}},
+      {"chimeSound", text("bell"), set([](AppSettings& s) { s.chimeSound = "bell"; })},
+      {"chimeSound", text(""), AppSettings{}},
+      {"chimeSound", text("../../etc/passwd"), AppSettings{}},
+      {"chimeSound", integer(3), AppSettings{}},
+      {"cameraBetweenChecks", text("steady"), set([](AppSettings& s) { s.cameraBetweenChecks = CameraDuty::Mode::steady; })},
+      {"cameraBetweenChecks", text("Steady"), AppSettings{}},
+      {"cameraBetweenChecks", text("on"), AppSettings{}},
+      {"cameraBetweenChecks", SettingValue{true}, AppSettings{}},
+      // Keys outside the record change nothing.
+      {"glow", SettingValue{false}, AppSettings{}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AppSettings::fromValues(with(c.key, c.value)), c.expected) << c.key << " " << toJson(c.value).dump();
+  }
+}
+
+TEST(AppSettings, StoredJsonKindsDecideTheReading) {
+  // As the settings file holds them: the boolean is not a day count, the 1 is not a switch.
+  const Json file = Json::parse(R"({"pictureRetentionDays": true, "keepPhotos": 1, "chimeDelay": 180.0,
+                                    "checkInterval": 15, "glowEnabled": false})");
+  AppSettings expected;
+  expected.chimeDelay = ChimeDelay::min3;
+  expected.checkInterval = CheckInterval::s15;
+  expected.glowEnabled = false;
+  EXPECT_EQ(AppSettings::fromValues(settingValuesFromJson(file)), expected);
+}
+
+TEST(AppSettings, RawValuesHoldAllKeysInTheirStoredKinds) {
+  AppSettings s;
+  s.sensitivity = Sensitivity::relaxed;
+  s.keepPhotos = false;
+  s.pictureRetention = PictureRetention::month;
+  s.chimeDelay = ChimeDelay::atRaise;
+  s.checkInterval = CheckInterval::min2;
+  s.chimeSound = "bell";
+  s.cameraBetweenChecks = CameraDuty::Mode::steady;
+  EXPECT_EQ(toJson(s.rawValues()).dump(),
+            R"({"cameraBetweenChecks":"steady","checkInterval":120,"chimeDelay":0,"chimeEnabled":true,)"
+            R"("chimeSound":"bell","glowEnabled":true,"keepPhotos":false,"pictureRetentionDays":30,)"
+            R"("sensitivity":"relaxed"})");
+  const SettingValues raw = s.rawValues();
+  ASSERT_EQ(raw.size(), AppSettings::allKeys.size());
+  for (std::string_view key : AppSettings::allKeys) EXPECT_EQ(raw.count(key), 1u) << key;
+}
+
+TEST(AppSettings, WritingThenReadingGivesTheSameRecord) {
+  // Five records that between them take every case of every choice and both states of each switch.
+  const auto sensitivities = allCases<Sensitivity>();
+  const auto retentions = allCases<PictureRetention>();
+  const auto delays = allCases<ChimeDelay>();
+  const auto intervals = allCases<CheckInterval>();
+  const auto modes = allCases<CameraDuty::Mode>();
+  for (std::size_t i = 0; i < 5; ++i) {
+    AppSettings s;
+    s.sensitivity = sensitivities[i % 3];
+    s.glowEnabled = i % 2 == 0;
+    s.chimeEnabled = i % 2 == 1;
+    s.keepPhotos = i % 3 != 0;
+    s.pictureRetention = retentions[(i + 1) % 3];
+    s.chimeDelay = delays[i % 4];
+    s.checkInterval = intervals[i];
+    s.chimeSound = i == 0 ? std::string(ChimeSound::fallback) : "sound-" + std::to_string(i);
+    s.cameraBetweenChecks = modes[i % 2];
+    EXPECT_EQ(AppSettings::fromValues(s.rawValues()), s) << i;
+    // And through the settings file's JSON text.
+    EXPECT_EQ(AppSettings::fromValues(settingValuesFromJson(Json::parse(toJson(s.rawValues()).dump()))), s) << i;
+  }
+}
+
+TEST(AppSettings, Labels) {
+  EXPECT_EQ(label(Sensitivity::relaxed), "Relaxed");
+  EXPECT_EQ(label(Sensitivity::normal), "Normal");
+  EXPECT_EQ(label(Sensitivity::strict), "Strict");
+  EXPECT_EQ(sensitivityExplanation, "How far you can lean in before Kestrel reacts.");
+  EXPECT_EQ(label(ChimeDelay::atRaise), "When alert starts");
+  EXPECT_EQ(label(ChimeDelay::s30), "30 s");
+  EXPECT_EQ(label(ChimeDelay::min1), "1 min");
+  EXPECT_EQ(label(ChimeDelay::min3), "3 min");
+  EXPECT_EQ(label(PictureRetention::day), "Today only");
+  EXPECT_EQ(label(PictureRetention::week), "7 days");
+  EXPECT_EQ(label(PictureRetention::month), "30 days");
+}
+
+TEST(AppSettings, ChoicesAreBuiltOnlyFromTheirExactStoredNumbers) {
+  for (ChimeDelay d : allCases<ChimeDelay>()) EXPECT_EQ(chimeDelayFromRaw(rawValue(d)), d);
+  for (PictureRetention r : allCases<PictureRetention>()) EXPECT_EQ(pictureRetentionFromRaw(days(r)), r);
+  for (std::int64_t n : {-1, 1, 29, 31, 59, 61, 179, 181}) EXPECT_EQ(chimeDelayFromRaw(n), std::nullopt) << n;
+  for (std::int64_t n : {-1, 0, 2, 6, 8, 14, 29, 31}) EXPECT_EQ(pictureRetentionFromRaw(n), std::nullopt) << n;
+  EXPECT_EQ(seconds(ChimeDelay::min3), 180.0);
+}
+
+TEST(AppSettingsLog, ChangedSettingsLogOneLineEachInFieldOrder) {
+  const AppSettings before;
+  AppSettings after;
+  after.sensitivity = Sensitivity::strict;
+  after.glowEnabled = false;
+  after.chimeEnabled = false;
+  after.keepPhotos = false;
+  after.pictureRetention = PictureRetention::day;
+  after.chimeDelay = ChimeDelay::atRaise;
+  after.checkInterval = CheckInterval::s15;
+  after.chimeSound = "bell";
+  after.cameraBetweenChecks = CameraDuty::Mode::steady;
+  EXPECT_EQ(settingChangeLogLines(before, after), (std::vector<std::string>{
+                                                      "Larkspur setting sensitivity=strict",
+                                                      "Larkspur setting glow=false",
+                                                      "Larkspur setting chime=false",
+                                                      "Larkspur setting keepPhotos=false",
+                                                      "Larkspur setting pictureRetentionDays=1",
+                                                      "Larkspur setting chimeDelay=0",
+                                                      "Larkspur setting checkInterval=15",
+                                                      "Larkspur setting chimeSound=bell",
+                                                      "Larkspur setting cameraBetweenChecks=steady",
+                                                  }));
+  EXPECT_EQ(settingChangeLogLines(after, before)[1], "Larkspur setting glow=true");
+  EXPECT_TRUE(settingChangeLogLines(after, after).empty());
+  AppSettings oneChange = before;
+  oneChange.chimeDelay = ChimeDelay::min3;
+  EXPECT_EQ(settingChangeLogLines(before, oneChange), std::vector<std::string>{"Larkspur setting chimeDelay=180"});
+}
+
+TEST(AppSettingsLog, TheStartLineHoldsTheWholeRecord) {
+  EXPECT_EQ(settingsLogLine(AppSettings{}, false),
+            "Larkspur settings checkInterval=60 chimeDelay=30 chimeSound=complete sensitivity=normal keepPhotos=true "
+            "cameraBetweenChecks=off simulateHandAlert=false");
+  AppSettings s;
+  s.checkInterval = CheckInterval::min5;
+  s.chimeDelay = ChimeDelay::atRaise;
+  s.keepPhotos = false;
+  s.sensitivity = Sensitivity::relaxed;
+  s.cameraBetweenChecks = CameraDuty::Mode::steady;
+  EXPECT_EQ(settingsLogLine(s, true),
+            "Larkspur settings checkInterval=300 chimeDelay=0 chimeSound=complete sensitivity=relaxed keepPhotos=false "
+            "cameraBetweenChecks=steady simulateHandAlert=true");
+}
+
+}  // namespace
+}  // namespace kestrel

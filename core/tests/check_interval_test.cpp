@@ -1,0 +1,40 @@
+#include "core/check_interval.hpp"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+TEST(CheckInterval, LabelsAndPhrases) {
+  struct Case {
+    CheckInterval interval;
+    const char* label;
+    const char* phrase;
+  };
+  const Case cases[] = {
+      {CheckInterval::s15, "15 s", "every 15 seconds"},   {CheckInterval::s30, "30 s", "every 30 seconds"},
+      {CheckInterval::min1, "1 min", "every minute"},     {CheckInterval::min2, "2 min", "every 2 minutes"},
+      {CheckInterval::min5, "5 min", "every 5 minutes"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(label(c.interval), c.label);
+    EXPECT_EQ(phrase(c.interval), c.phrase);
+  }
+}
+
+TEST(CheckInterval, PhraseOfAnyNumberOfSeconds) {
+  struct Case {
+    Seconds seconds;
+    const char* phrase;
+  };
+  const Case cases[] = {
+      {90, "every 90 seconds"},   {180, "every 3 minutes"},    {120, "every 2 minutes"},
+      {59.5, "every minute"},     {60.49, "every minute"},     {60.5, "every 61 seconds"},
+      {59.49, "every 59 seconds"}, {119.5, "every 2 minutes"}, {121, "every 121 seconds"},
+      {0, "every 0 seconds"},     {1, "every 1 seconds"},      {3600, "every 60 minutes"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(phrase(c.seconds), c.phrase) << c.seconds;
+}
+
+}  // namespace
+}  // namespace kestrel

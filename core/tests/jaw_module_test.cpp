@@ -1,0 +1,302 @@
+#include "core/jaw_module.hpp"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+using JawModule::BodyRatios;
+
+Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
+
+// Shoulders 100 px apart on y = 0 with the nose 70 px above: nose ratio 0.7.
+Body uprightBody() { return Body{joint(50, 70), joint(50, 20), joint(0, 0), joint(100, 0)}; }
+
+TEST(BodyRatios, NoBodyHasNothing) {
+  EXPECT_EQ(JawModule::bodyRatios(std::nullopt, Thresholds{}), BodyRatios{});
+}
+
+TEST(BodyRatios, Cases) {
+  struct Case {
+    const char* name;
+    Body body;
+    BodyRatios expected;
+  };
+  Body leftUnsure = uprightBody();
+  leftUnsure.leftShoulder->confidence = 0.29;
+  Body leftAtBound = uprightBody();
+  leftAtBound.leftShoulder->confidence = 0.3;
+  Body rightMissing = uprightBody();
+  rightMissing.rightShoulder.reset();
+  Body sameShoulders = uprightBody();
+  sameShoulders.rightShoulder = joint(0, 0);
+  Body noseUnsure = uprightBody();
+  noseUnsure.nose->confidence = 0.29;
+  Body noNose = uprightBody();
+  noNose.nose.reset();
+  // Shoulder line through the origin along (30, 40): width 50, nose 50 px off the line.
+  const Body tilted{joint(-40, 30), std::nullopt, joint(0, 0), joint(30, 40)};
+  const Body noseOnlyUnsure{joint(1, 1, 0.1), std::nullopt, std::nullopt, std::nullopt};
+
+  const Case cases[] = {
+      {"upright", uprightBody(), {true, true, 0.7, 100.0}},
+      {"left shoulder below the confidence bound", leftUnsure, {false, true, std::nullopt, std::nullopt}},
+      {"left shoulder exactly at the bound", leftAtBound, {true, true, 0.7, 100.0}},
+      {"right shoulder missing", rightMissing, {false, true, std::nullopt, std::nullopt}},
+      {"both shoulders at one point", sameShoulders, {true, true, std::nullopt, std::nullopt}},
+      {"nose below the confidence bound", noseUnsure, {true, false, std::nullopt, 100.0}},
+      {"no nose", noNose, {true, false, std::nullopt, 100.0}},
+      {"tilted shoulders", tilted, {true, true, 1.0, 50.0}},
+      {"empty body", Body{}, {false, false, std::nullopt, std::nullopt}},
+      {"only an unsure nose", noseOnlyUnsure, {false, false, std::nullopt, std::nullopt}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(JawModule::bodyRatios(c.body, Thresholds{}), c.expected) << c.name;
+}
+
+Baseline faceOnlyBaseline() { return Baseline{ScreenRole::laptop, 0, 0, 0.3, std::nullopt, std::nullopt, std::nullopt}; }
+
+Baseline shoulderBaseline() { return Baseline{ScreenRole::laptop, 0, 0, 0.3, 0.7, 0.25, std::nullopt}; }
+
+TEST(HeadLimits, ReachIsRaisedToItsLowerBounds) {
+  const auto l = JawModule::limits(shoulderBaseline(), Reach{0.1, 0.1}, Thresholds{});
+  EXPECT_DOUBLE_EQ(l.tooCloseWithRise, (1 + 0.42 * 0.2) * 0.3);
+  EXPECT_DOUBLE_EQ(l.tooCloseAlone, (1 + 0.83 * 0.2) * 0.3);
+  EXPECT_DOUBLE_EQ(l.clearWithRise, (1 + 0.42 * 0.85 * 0.2) * 0.3);
+  EXPECT_DOUBLE_EQ(l.clearAlone, (1 + 0.83 * 0.85 * 0.2) * 0.3);
+  EXPECT_NEAR(l.tooCloseWithRise, 0.3252, 1e-12);
+  EXPECT_NEAR(l.tooCloseAlone, 0.3498, 1e-12);
+  EXPECT_NEAR(l.clearWithRise, 0.32142, 1e-12);
+  EXPECT_NEAR(l.clearAlone, 0.34233, 1e-12);
+  ASSERT_TRUE(l.headForwardNose && l.clearNose);
+  EXPECT_DOUBLE_EQ(*l.headForwardNose, (1 - 0.5 * 0.4) * 0.7);
+  EXPECT_DOUBLE_EQ(*l.clearNose, (1 - 0.35 * 0.4) * 0.7);
+}
+
+TEST(HeadLimits, ReachIsLoweredToTheUpperBound) {
+  const auto l = JawModule::limits(shoulderBaseline(), Reach{0.9, 0.75}, Thresholds{});
+  EXPECT_DOUBLE_EQ(l.tooCloseAlone, (1 + 0.83 * 0.6) * 0.3);
+  EXPECT_DOUBLE_EQ(*l.headForwardNose, (1 - 0.5 * 0.6) * 0.7);
+  EXPECT_DOUBLE_EQ(*l.clearNose, (1 - 0.35 * 0.6) * 0.7);
+}
+
+TEST(HeadLimits, ReachInsideTheBoundsIsKept) {
+  const auto l = JawModule::limits(shoulderBaseline(), Reach{0.3, 0.5}, Thresholds{});
+  EXPECT_DOUBLE_EQ(l.tooCloseWithRise, (1 + 0.42 * 0.3) * 0.3);
+  EXPECT_DOUBLE_EQ(*l.headForwardNose, (1 - 0.5 * 0.5) * 0.7);
+}
+
+TEST(HeadLimits, NoNoseLimitsWithoutABaselineNoseRatio) {
+  const auto l = JawModule::limits(faceOnlyBaseline(), Reach{0.3, 0.5}, Thresholds{});
+  EXPECT_EQ(l.headForwardNose, std::nullopt);
+  EXPECT_EQ(l.clearNose, std::nullopt);
+}
+
+HeadResult judge(double faceHeight, const BodyRatios& ratios, const Baseline& baseline,
+                 std::optional<double> faceCenterY = std::nullopt, std::optional<double> pitch = std::nullopt,
+                 const Thresholds& t = Thresholds{}) {
+  return JawModule::head(faceHeight, faceCenterY, pitch, ratios, baseline, Reach{0.1, 0.1}, t);
+}
+
+const BodyRatios noBody{};
+BodyRatios shoulders(double q) { return BodyRatios{true, true, q, 100.0}; }
+
+constexpr auto good = HeadVerdict::good;
+constexpr auto bad = HeadVerdict::bad;
+constexpr auto faceOnly = HeadBasis::faceOnly;
+constexpr auto onShoulders = HeadBasis::shoulders;
+
+TEST(Head, FaceSizeAloneOnTheFaceOnlyBasis) {
+  const Baseline b = faceOnlyBaseline();
+  const auto l = JawModule::limits(b, Reach{0.1, 0.1}, Thresholds{});
+  struct Case {
+    double faceHeight;
+    HeadResult expected;
+  };
+  const Case cases[] = {
+      {0.35, {bad, HeadCause::tooClose, faceOnly, std::nullopt, false}},
+      {l.tooCloseAlone, {bad, HeadCause::tooClose, faceOnly, std::nullopt, false}},
+      {0.345, {good, std::nullopt, faceOnly, std::nullopt, false}},  // hysteresis band
+      {l.clearAlone, {good, std::nullopt, faceOnly, std::nullopt, false}},
+      {0.342, {good, std::nullopt, faceOnly, std::nullopt, true}},
+      {0.33, {good, std::nullopt, faceOnly, std::nullopt, true}},
+      {0.1, {good, std::nullopt, faceOnly, std::nullopt, true}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(judge(c.faceHeight, noBody, b), c.expected) << c.faceHeight;
+}
+
+TEST(Head, RiseLowersTheSizeLimits) {
+  // Binary-exact values: baseline face 0.25 tall centred at 0.5; a rise of 0.5 makes a face too
+  // close with rise, and a rise of 0.375 (0.5 × 0.75) keeps it out of the clear band.
+  Thresholds t;
+  t.minFaceRise = 0.5;
+  t.tooCloseClearScale = 0.75;
+  Baseline b = faceOnlyBaseline();
+  b.faceHeight = 0.25;
+  b.faceCenterY = 0.5;
+  const auto l = JawModule::limits(b, Reach{0.1, 0.1}, t);
+  // Above the too-close-with-rise limit yet clear without a rise.
+  const double between = (l.tooCloseWithRise + l.clearAlone) / 2;
+  const double inClearBand = (l.clearWithRise + l.tooCloseWithRise) / 2;
+  ASSERT_LT(l.tooCloseWithRise, between);
+  ASSERT_LT(between, l.clearAlone);
+  ASSERT_LT(l.clearWithRise, inClearBand);
+  struct Case {
+    const char* name;
+    double faceHeight;
+    std::optional<double> faceCenterY;
+    std::optional<double> centreAtCalibration;
+    HeadResult expected;
+  };
+  const Case cases[] = {
+      {"risen exactly enough", between, 0.625, 0.5, {bad, HeadCause::tooClose, faceOnly, std::nullopt, false}},
+      {"risen a little less", between, 0.62, 0.5, {good, std::nullopt, faceOnly, std::nullopt, false}},
+      {"no centre given", between, std::nullopt, 0.5, {good, std::nullopt, faceOnly, std::nullopt, true}},
+      {"no calibrated centre", between, 0.625, std::nullopt, {good, std::nullopt, faceOnly, std::nullopt, true}},
+      {"dropped", between, 0.25, 0.5, {good, std::nullopt, faceOnly, std::nullopt, true}},
+      {"clear band, risen exactly the clear rise", inClearBand, 0.59375, 0.5,
+       {good, std::nullopt, faceOnly, std::nullopt, false}},
+      {"clear band, risen less", inClearBand, 0.59, 0.5, {good, std::nullopt, faceOnly, std::nullopt, true}},
+  };
+  for (const auto& c : cases) {
+    Baseline withCentre = b;
+    withCentre.faceCenterY = c.centreAtCalibration;
+    EXPECT_EQ(JawModule::head(c.faceHeight, c.faceCenterY, std::nullopt, noBody, withCentre, Reach{0.1, 0.1}, t),
+              c.expected)
+        << c.name;
+  }
+}
+
+TEST(Head, NoRiseWithoutACalibratedFaceHeight) {
+  Baseline b = faceOnlyBaseline();
+  b.faceHeight = 0;
+  b.faceCenterY = 0.5;
+  // Every limit is 0, so the face is too close by size alone; the rise (a division by zero) plays no part.
+  EXPECT_EQ(judge(0.2, noBody, b, 0.9), (HeadResult{bad, HeadCause::tooClose, faceOnly, std::nullopt, false}));
+}
+
+TEST(Head, NoseRatioOnTheShouldersBasis) {
+  const Baseline b = shoulderBaseline();
+  const auto l = JawModule::limits(b, Reach{0.1, 0.1}, Thresholds{});
+  const double forward = *l.headForwardNose;  // 0.56
+  const double clearNose = *l.clearNose;      // 0.602
+  struct Case {
+    const char* name;
+    double faceHeight;
+    double q;
+    HeadResult expected;
+  };
+  const Case cases[] = {
+      {"well back", 0.3, 0.7, {good, std::nullopt, onShoulders, std::nullopt, true}},
+      {"exactly the clear nose ratio", 0.3, clearNose, {good, std::nullopt, onShoulders, std::nullopt, true}},
+      {"between the nose limits", 0.3, 0.58, {good, std::nullopt, onShoulders, std::nullopt, false}},
+      {"exactly the forward ratio", 0.3, forward, {bad, HeadCause::headForward, onShoulders, std::nullopt, false}},
+      {"well forward", 0.3, 0.3, {bad, HeadCause::headForward, onShoulders, std::nullopt, false}},
+      {"forward beats too close", 0.5, 0.3, {bad, HeadCause::headForward, onShoulders, std::nullopt, false}},
+      {"too close with the head back is leaning in", 0.35, 0.7,
+       {bad, HeadCause::leanIn, onShoulders, std::nullopt, false}},
+      {"size band with the head back", 0.345, 0.7, {good, std::nullopt, onShoulders, std::nullopt, false}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(judge(c.faceHeight, shoulders(c.q), b), c.expected) << c.name;
+}
+
+TEST(Head, ShouldersBasisNeedsEveryPiece) {
+  const HeadResult tooClose{bad, HeadCause::tooClose, faceOnly, std::nullopt, false};
+  // A perfect body against a baseline without a nose ratio.
+  EXPECT_EQ(judge(0.35, shoulders(0.7), faceOnlyBaseline()), tooClose);
+  // Shoulders but no ratios (both shoulders at one point).
+  EXPECT_EQ(judge(0.35, BodyRatios{true, true, std::nullopt, std::nullopt}, shoulderBaseline()), tooClose);
+  // A ratio without a usable nose or shoulders never counts.
+  EXPECT_EQ(judge(0.35, BodyRatios{false, true, 0.7, 100.0}, shoulderBaseline()), tooClose);
+  EXPECT_EQ(judge(0.35, BodyRatios{true, false, 0.7, 100.0}, shoulderBaseline()), tooClose);
+  // On the face-only basis a low nose ratio is no evidence.
+  EXPECT_EQ(judge(0.3, BodyRatios{true, false, 0.1, 100.0}, shoulderBaseline()),
+            (HeadResult{good, std::nullopt, faceOnly, std::nullopt, true}));
+}
+
+TEST(Head, LookingDown) {
+  Baseline b = faceOnlyBaseline();
+  b.pitch = -5;
+  const auto lookingDown = [](HeadBasis basis, bool clearOK) {
+    return HeadResult{HeadVerdict::inconclusive, std::nullopt, basis, InconclusiveReason::lookingDown, clearOK};
+  };
+  const HeadResult fine{good, std::nullopt, faceOnly, std::nullopt, true};
+  EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, 10.0), fine);   // difference exactly 15
+  EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, -20.0), fine);  // exactly 15 the other way
+  EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, 10.5), lookingDown(faceOnly, true));
+  EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, -20.5), lookingDown(faceOnly, true));
+  EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, std::nullopt), fine);
+  // The band's clearOK is carried; a bad head is never hidden by the pitch.
+  EXPECT_EQ(judge(0.345, noBody, b, std::nullopt, 40.0), lookingDown(faceOnly, false));
+  EXPECT_EQ(judge(0.35, noBody, b, std::nullopt, 40.0),
+            (HeadResult{bad, HeadCause::tooClose, faceOnly, std::nullopt, false}));
+  Baseline withNose = shoulderBaseline();
+  withNose.pitch = -5;
+  EXPECT_EQ(judge(0.3, shoulders(0.58), withNose, std::nullopt, 30.0), lookingDown(onShoulders, false));
+}
+
+TEST(ChinRegion, StraddlesTheLowerEdgeOfTheFace) {
+  const Rect frame{0, 0, 640, 480};
+  const Thresholds t;
+  EXPECT_EQ(JawModule::chinRegion({100, 200, 100, 100}, frame, t), (Rect{70, 165, 160, 80}));
+  // A face at the frame's lower edge: cut at y = 0.
+  EXPECT_EQ(JawModule::chinRegion({100, 10, 100, 100}, frame, t), (Rect{70, 0, 160, 55}));
+  // At the left edge: cut at x = 0.
+  EXPECT_EQ(JawModule::chinRegion({0, 200, 100, 100}, frame, t), (Rect{0, 165, 130, 80}));
+  // Wholly outside: zero size at the larger minima.
+  EXPECT_EQ(JawModule::chinRegion({1000, 1000, 100, 100}, frame, t), (Rect{970, 965, 0, 0}));
+}
+
+Hand handWith(std::vector<Joint> joints) { return Hand{std::move(joints)}; }
+
+TEST(HandAtChin, CountsUsableJointsOfOneHand) {
+  const Thresholds t;
+  const Rect region{70, 165, 160, 80};
+  const Joint in = joint(100, 200);
+  const Joint out = joint(10, 10);
+  struct Case {
+    const char* name;
+    std::vector<Hand> hands;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"no hands", {}, false},
+      {"an empty hand", {Hand{}}, false},
+      {"three joints in", {handWith({in, in, in, out})}, true},
+      {"two joints in", {handWith({in, in, out, out})}, false},
+      {"two and two in different hands", {handWith({in, in}), handWith({in, in})}, false},
+      {"the second hand has three", {handWith({in, out}), handWith({in, in, in})}, true},
+      {"one joint below the confidence bound", {handWith({in, in, joint(100, 200, 0.29)})}, false},
+      {"one joint exactly at the bound", {handWith({in, in, joint(100, 200, 0.3)})}, true},
+      {"joints on the region's corners",
+       {handWith({joint(70, 165), joint(230, 245), joint(70, 245)})}, true},
+      {"joints just outside the edges",
+       {handWith({joint(69.999, 200), joint(230.001, 200), joint(100, 245.001), joint(100, 164.999)})}, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(JawModule::handAtChin(c.hands, region, t), c.expected) << c.name;
+}
+
+TEST(HandAtChin, ZeroSizedRegionHoldsOnlyItsOwnPoint) {
+  const Thresholds t;
+  const Rect region = JawModule::chinRegion({1000, 1000, 100, 100}, {0, 0, 640, 480}, t);
+  EXPECT_FALSE(JawModule::handAtChin({handWith({joint(600, 400), joint(970, 966), joint(971, 965)})}, region, t));
+  EXPECT_TRUE(JawModule::handAtChin({handWith({joint(970, 965), joint(970, 965), joint(970, 965)})}, region, t));
+}
+
+TEST(HandAtChin, FollowsTheConfiguredCount) {
+  Thresholds t;
+  t.minHandJointsInChin = 1;
+  EXPECT_TRUE(JawModule::handAtChin({handWith({joint(100, 200)})}, {70, 165, 160, 80}, t));
+}
+
+TEST(Hints, TextsJoinFindingAndAdviceWithAMiddleDot) {
+  EXPECT_EQ(JawModule::handHint, "Hand at chin \xC2\xB7 rest your jaw");
+  EXPECT_EQ(JawModule::headHint(HeadCause::headForward), "Head forward \xC2\xB7 tuck your chin");
+  EXPECT_EQ(JawModule::headHint(HeadCause::leanIn), "Leaning into the screen \xC2\xB7 sit back");
+  EXPECT_EQ(JawModule::headHint(HeadCause::tooClose), "Too close to the screen \xC2\xB7 sit back");
+  EXPECT_EQ(JawModule::headForwardHint, JawModule::headHint(HeadCause::headForward));
+  EXPECT_EQ(JawModule::leanInHint, JawModule::headHint(HeadCause::leanIn));
+  EXPECT_EQ(JawModule::tooCloseHint, JawModule::headHint(HeadCause::tooClose));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,54 @@
+#include "core/setting_value.hpp"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+TEST(SettingValue, JsonKindsMapOntoTheThreeStoredKinds) {
+  struct Case {
+    const char* json;
+    std::optional<SettingValue> expected;
+  };
+  const Case cases[] = {
+      {"true", SettingValue{true}},
+      {"false", SettingValue{false}},
+      {"0", SettingValue{std::int64_t{0}}},
+      {"1", SettingValue{std::int64_t{1}}},
+      {"-15", SettingValue{std::int64_t{-15}}},
+      {"9223372036854775807", SettingValue{std::int64_t{9223372036854775807}}},
+      {"9223372036854775808", std::nullopt},
+      {"18446744073709551615", std::nullopt},
+      {"30.0", SettingValue{std::int64_t{30}}},
+      {"30.9", SettingValue{std::int64_t{30}}},
+      {"-0.5", SettingValue{std::int64_t{0}}},
+      {"1e300", std::nullopt},
+      {"\"steady\"", SettingValue{std::string("steady")}},
+      {"\"\"", SettingValue{std::string()}},
+      {"null", std::nullopt},
+      {"[1]", std::nullopt},
+      {"{}", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(settingValueFromJson(Json::parse(c.json)), c.expected) << c.json;
+}
+
+TEST(SettingValue, ABooleanNeverBecomesAnIntegerNorTheReverse) {
+  const SettingValues values = settingValuesFromJson(Json::parse(R"({"a": true, "b": 1, "c": 0, "d": false})"));
+  EXPECT_TRUE(std::holds_alternative<bool>(values.at("a")));
+  EXPECT_TRUE(std::holds_alternative<std::int64_t>(values.at("b")));
+  EXPECT_TRUE(std::holds_alternative<std::int64_t>(values.at("c")));
+  EXPECT_TRUE(std::holds_alternative<bool>(values.at("d")));
+  // Written back, each keeps its JSON type.
+  EXPECT_EQ(toJson(values).dump(), R"({"a":true,"b":1,"c":0,"d":false})");
+}
+
+TEST(SettingValue, ObjectsKeepOnlyMembersThatHoldASetting) {
+  const SettingValues values = settingValuesFromJson(Json::parse(R"({"x": null, "y": [], "z": "ok"})"));
+  EXPECT_EQ(values, (SettingValues{{"z", std::string("ok")}}));
+  EXPECT_TRUE(settingValuesFromJson(Json::parse("[1, 2]")).empty());
+  EXPECT_TRUE(settingValuesFromJson(Json::parse("\"text\"")).empty());
+  EXPECT_EQ(toJson(SettingValues{}).dump(), "{}");
+}
+
+}  // namespace
+}  // namespace kestrel
