@@ -4,15 +4,19 @@
 
 namespace kestrel {
 
-std::optional<Region> handRegion(cv::Point2f wrist, cv::Point2f middleKnuckle) {
-  const cv::Point2f along = middleKnuckle - wrist;
-  const float length = std::hypot(along.x, along.y);
+std::optional<Region> handRegion(cv::Point2f wrist, cv::Point2f middleKnuckle, float along, float size) {
+  const cv::Point2f palm = middleKnuckle - wrist;
+  const float length = std::hypot(palm.x, palm.y);
   if (!(length > 0)) return std::nullopt;
-  return Region{middleKnuckle, 2.8F * length, std::atan2(along.x, -along.y)};
+  return Region{wrist + palm * along, size * length, std::atan2(palm.x, -palm.y)};
+}
+
+std::optional<Region> handRegionFromPalm(cv::Point2f wrist, cv::Point2f middleKnuckle) {
+  return handRegion(wrist, middleKnuckle, 1.0F, 2.8F);
 }
 
 std::optional<Region> handRegionFromPose(cv::Point2f wrist, cv::Point2f index, cv::Point2f pinky) {
-  return handRegion(wrist, index + (pinky - index) * (1.0F / 3.0F));
+  return handRegion(wrist, index + (pinky - index) * (1.0F / 3.0F), 0.5F, 3.5F);
 }
 
 PalmDetector::PalmDetector(cv::dnn::Net net)
@@ -30,7 +34,7 @@ std::vector<Region> PalmDetector::detect(const cv::Mat& bgr, std::size_t limit) 
   std::vector<Region> regions;
   for (const auto& palm : palms) {
     if (regions.size() == limit) break;
-    if (auto region = handRegion(palm.keypoints[0], palm.keypoints[2])) regions.push_back(*region);
+    if (auto region = handRegionFromPalm(palm.keypoints[0], palm.keypoints[2])) regions.push_back(*region);
   }
   return regions;
 }

@@ -19,12 +19,19 @@ struct HandLandmarks {
 };
 
 // The region the hand model expects around a hand whose wrist and middle knuckle are
-// known: centred on the knuckle, turned so that the fingers point up, 2.8 times the
-// wrist-to-knuckle distance wide. Absent when the two points coincide.
-std::optional<Region> handRegion(cv::Point2f wrist, cv::Point2f middleKnuckle);
+// known: turned so that the fingers point up, centred at `along` of the way from the wrist
+// to the knuckle, `size` times the wrist-to-knuckle distance wide. Absent when the two
+// points coincide.
+std::optional<Region> handRegion(cv::Point2f wrist, cv::Point2f middleKnuckle, float along, float size);
 
-// The hand region from the pose model's wrist, index and pinky points; the middle knuckle
-// is taken a third of the way from the index to the pinky.
+// The hand region from a palm detection's wrist and middle knuckle, which are precise:
+// centred on the knuckle, 2.8 times the palm's length.
+std::optional<Region> handRegionFromPalm(cv::Point2f wrist, cv::Point2f middleKnuckle);
+
+// The hand region from the pose model's wrist, index and pinky points (the middle knuckle
+// taken a third of the way from the index to the pinky). The pose model sees a hand at
+// a tenth of its size and places the knuckles loosely, so the region is centred halfway
+// along the palm and 3.5 palm lengths wide.
 std::optional<Region> handRegionFromPose(cv::Point2f wrist, cv::Point2f index, cv::Point2f pinky);
 
 // Palm detection (192x192 input) over the whole image: the regions of up to `limit`

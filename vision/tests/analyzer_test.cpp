@@ -9,6 +9,8 @@
 #include <opencv2/imgproc.hpp>
 #include <string>
 
+#include "core/jaw_module.hpp"
+#include "core/thresholds.hpp"
 #include "vision/model_store.hpp"
 #include "vision/vision_error.hpp"
 
@@ -208,6 +210,25 @@ TEST_F(AnalyzerOnPhotos, FindsTheJointsOfAHandWithoutAFace) {
     for (const auto& joint : m.hands[0].joints) nearest = std::min(nearest, distance(joint.point, up(tip, image.rows)));
     EXPECT_LT(nearest, 25) << tip.x << "," << tip.y;
   }
+}
+
+TEST_F(AnalyzerOnPhotos, FindsAHandRestingAtTheChin) {
+  // A webcam picture of a person resting her cheek and chin on her right hand, its
+  // knuckles along the jaw between x 120 and 215, y 310 and 420 (and circles drawn over
+  // her face by another program).
+  const cv::Mat image = photo("Cascade_Classifier_Tutorial_Result_Haar.jpg");
+  const auto m = analyze(image).measurements;
+  ASSERT_EQ(m.faces.size(), 1U);
+  ASSERT_EQ(m.bodies.size(), 1U);
+  ASSERT_EQ(m.hands.size(), 1U);
+  const Rect hand{100, image.rows - 440.0, 140, 150};
+  int inside = 0;
+  for (const auto& joint : m.hands[0].joints) inside += hand.contains(joint.point) ? 1 : 0;
+  EXPECT_GE(inside, 18) << "of " << m.hands[0].joints.size();
+  // Judged with the application's own chin geometry: a hand at the chin.
+  const Thresholds thresholds;
+  const Rect chin = JawModule::chinRegion(m.faces[0].box, {0, 0, m.frameWidth, m.frameHeight}, thresholds);
+  EXPECT_TRUE(JawModule::handAtChin(m.hands, chin, thresholds));
 }
 
 TEST_F(AnalyzerOnPhotos, FindsNothingWithoutAPerson) {

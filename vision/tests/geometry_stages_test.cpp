@@ -72,24 +72,31 @@ TEST(RegionCrop, BlobIsRgbInTheAskedRange) {
   EXPECT_FLOAT_EQ(data[128], -1.0F);                // blue
 }
 
-TEST(HandRegion, CentredOnTheKnuckleWithTheFingersUp) {
-  const auto up = handRegion({100, 200}, {100, 100});
+TEST(HandRegion, TurnedSoTheFingersPointUp) {
+  const auto up = handRegion({100, 200}, {100, 100}, 1, 2);
   ASSERT_TRUE(up);
-  EXPECT_EQ(*up, (Region{{100, 100}, 280, 0}));
-  const auto right = handRegion({100, 200}, {150, 200});
+  EXPECT_EQ(*up, (Region{{100, 100}, 200, 0}));
+  const auto right = handRegion({100, 200}, {150, 200}, 0.5F, 3);
   ASSERT_TRUE(right);
+  expectNear(right->center, {125, 200}, 1e-5F);
   EXPECT_FLOAT_EQ(right->angle, std::numbers::pi_v<float> / 2);
-  EXPECT_FLOAT_EQ(right->side, 140);
+  EXPECT_FLOAT_EQ(right->side, 150);
   // Fingers pointing down: half a turn either way.
-  EXPECT_FLOAT_EQ(std::abs(handRegion({0, 0}, {0, 10})->angle), std::numbers::pi_v<float>);
-  EXPECT_FALSE(handRegion({5, 5}, {5, 5}));
+  EXPECT_FLOAT_EQ(std::abs(handRegion({0, 0}, {0, 10}, 1, 1)->angle), std::numbers::pi_v<float>);
+  EXPECT_FALSE(handRegion({5, 5}, {5, 5}, 1, 1));
 }
 
-TEST(HandRegion, FromPoseTakesTheMiddleKnuckleNearTheIndex) {
-  const auto region = handRegionFromPose({0, 300}, {0, 0}, {30, 0});
+TEST(HandRegion, FromAPalmCentresOnTheKnuckle) {
+  EXPECT_EQ(handRegionFromPalm({100, 200}, {100, 100}), (Region{{100, 100}, 280, 0}));
+}
+
+TEST(HandRegion, FromThePoseCentresHalfwayAlongThePalm) {
+  // Middle knuckle a third of the way from the index (0, 0) to the pinky (30, 0): (10, 0).
+  const auto region = handRegionFromPose({10, 300}, {0, 0}, {30, 0});
   ASSERT_TRUE(region);
-  expectNear(region->center, {10, 0}, 1e-4F);
-  EXPECT_NEAR(region->side, 2.8F * std::hypot(10.0F, 300.0F), 1e-3F);
+  expectNear(region->center, {10, 150}, 1e-4F);
+  EXPECT_FLOAT_EQ(region->side, 3.5F * 300);
+  EXPECT_FLOAT_EQ(region->angle, 0);
 }
 
 TEST(PoseRegion, HoldsTheWholePersonBelowTheFace) {
