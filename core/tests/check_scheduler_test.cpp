@@ -77,13 +77,6 @@ TEST(CheckScheduler, BurstTimesFollowTheStartAndAlwaysHoldOne) {
   EXPECT_EQ(s.burstTimes(10, 1), (std::vector<Instant>{10.5}));
 }
 
-TEST(CheckScheduler, HighFrameRateOnlyWhileCalibratingOrBursting) {
-  EXPECT_FALSE(CheckScheduler::wantsHighFrameRate(false, false));
-  EXPECT_TRUE(CheckScheduler::wantsHighFrameRate(true, false));
-  EXPECT_TRUE(CheckScheduler::wantsHighFrameRate(false, true));
-  EXPECT_TRUE(CheckScheduler::wantsHighFrameRate(true, true));
-}
-
 TEST(CaptureGuard, TakesTheCameraOnlyFromAPausedOrAbsentApplication) {
   using G = CaptureGuard;
   struct Case {

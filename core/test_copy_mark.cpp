@@ -1,0 +1,7 @@
+#include "core/test_copy_mark.hpp"
+
+namespace kestrel {
+
+TestCopyMark TestCopyMark::standard() { return TestCopyMark{"TEST", "Test copy — not your Kestrel"}; }
+
+}  // namespace kestrel
