@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <set>
 #include <tuple>
 
+#include "core/glow_pulse.hpp"
 #include "core/tests/monitor_harness.hpp"
 
 namespace kestrel {
@@ -702,6 +704,29 @@ TEST(Monitor, DefaultIdentifiersAreRandomUpperCaseUUIDs) {
     EXPECT_EQ(id[14], '4') << id;
     EXPECT_NE(std::string("89AB").find(id[19]), std::string::npos) << id;
   }
+}
+
+TEST(Monitor, NewVisibleAlertsMakeTheGlowPulse) {
+  const auto pulses = [](const Monitor& m, const MonitorOutput& out, Instant at) {
+    std::set<std::string> visible;
+    for (const auto& alert : m.visibleAlerts(at)) visible.insert(alert.id);
+    return GlowPulse::shouldPulse(raisedAlertIds(out.events), visible);
+  };
+  Monitor shown = makeMonitor();
+  const auto hand = shown.handle(input::Check{judged(bad(), HandVerdict::bad), 0});
+  EXPECT_FALSE(pulses(shown, hand, 0));
+  EXPECT_TRUE(pulses(shown, shown.handle(input::Check{judged(bad(), HandVerdict::bad), 15}), 15));
+  EXPECT_FALSE(pulses(shown, shown.handle(input::Check{judged(bad(), HandVerdict::bad), 30}), 30));
+  // The head alert rises while the hand alert's glow is already shown.
+  const auto head = shown.handle(input::Check{judged(bad(), HandVerdict::bad), 45});
+  EXPECT_EQ(raisedAlertIds(head.events), std::vector<std::string>{"A2"});
+  EXPECT_TRUE(pulses(shown, head, 45));
+
+  Monitor hidden = makeMonitor();
+  hidden.handle(input::HideGlow{1000, 0});
+  const auto raised = raiseHead(hidden, 0);
+  EXPECT_EQ(raisedAlertIds(raised.events), std::vector<std::string>{"A1"});
+  EXPECT_FALSE(pulses(hidden, raised, 45));
 }
 
 }  // namespace
