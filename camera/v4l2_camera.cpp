@@ -227,6 +227,7 @@ std::optional<CaptureError> V4l2Camera::open(const std::string& cameraId) {
   presetFormat_.reset();
   const std::lock_guard lock(nodesMutex_);
   open_ = found;
+  losses_.opened(found->path);
   return std::nullopt;
 }
 
@@ -440,11 +441,15 @@ void V4l2Camera::drain(const std::shared_ptr<Watch>& w, std::uint64_t stream) {
     log_.error("camera stream failed: " + reason(failure));
     stopStream();
     std::string id;
+    bool tell = true;
     {
       const std::lock_guard lock(nodesMutex_);
-      if (open_) id = open_->id;
+      if (open_) {
+        id = open_->id;
+        tell = losses_.tell(open_->path);
+      }
     }
-    notify({V4l2Devices::streamFailure(failure), id});
+    if (tell) notify({V4l2Devices::streamFailure(failure), id});
   }
 }
 
@@ -484,14 +489,16 @@ void V4l2Camera::watchHotplug() {
       notify({CaptureNoticeKind::connected, fromLinks.value_or("")});
     } else if (action == "remove") {
       std::string id = fromLinks.value_or("");
+      bool tell = true;
       {
         const std::lock_guard lock(nodesMutex_);
         for (const auto& known : nodes_) {
           if (known.path == node) id = known.id;
         }
         if (open_ && open_->path == node) id = open_->id;
+        tell = losses_.tell(node);
       }
-      notify({CaptureNoticeKind::disconnected, id});
+      if (tell) notify({CaptureNoticeKind::disconnected, id});
     }
   }
 }

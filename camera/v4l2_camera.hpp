@@ -13,6 +13,7 @@
 #include "camera/clock.hpp"
 #include "camera/mjpeg_decoder.hpp"
 #include "camera/system_log.hpp"
+#include "camera/v4l2_devices.hpp"
 #include "camera/v4l2_formats.hpp"
 
 namespace kestrel {
@@ -109,6 +110,7 @@ class V4l2Camera final : public CaptureDevice {
   mutable std::mutex nodesMutex_;
   std::vector<Node> nodes_;
   std::optional<Node> open_;
+  LossReport losses_;
 
   void* udev_ = nullptr;
   void* monitor_ = nullptr;
