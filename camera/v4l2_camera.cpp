@@ -252,6 +252,16 @@ bool V4l2Camera::configure(std::uint32_t fourcc, int width, int height) {
   return true;
 }
 
+void V4l2Camera::readFormat() {
+  v4l2_format format{};
+  format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+  if (xioctl(fd_, VIDIOC_G_FMT, &format) < 0) return;
+  fourcc_ = format.fmt.pix.pixelformat;
+  width_ = static_cast<int>(format.fmt.pix.width);
+  height_ = static_cast<int>(format.fmt.pix.height);
+  bytesPerLine_ = static_cast<int>(format.fmt.pix.bytesperline);
+}
+
 bool V4l2Camera::setActiveFormat(std::size_t index) {
   if (fd_ < 0 || streaming_ || index >= offered_.size()) return false;
   const auto& wanted = offered_[index];
@@ -315,6 +325,7 @@ void V4l2Camera::stopRunning() { stopStream(); }
 bool V4l2Camera::isRunning() const { return streaming_; }
 
 bool V4l2Camera::startStream() {
+  readFormat();  // what the frames will be, whatever was asked for
   v4l2_requestbuffers request{};
   request.count = bufferCount;
   request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -389,6 +400,7 @@ void V4l2Camera::watch(const std::shared_ptr<Watch>& w, int fd, std::uint64_t st
     std::unique_lock lock(w->mutex);
     if (w->stop) return;
     w->posted = true;
+    w->failing = (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
     queue_->post([this, w, stream] { drain(w, stream); });
     w->taken.wait(lock, [&] { return !w->posted || w->stop; });
     if (w->stop) return;
@@ -427,6 +439,11 @@ void V4l2Camera::drain(const std::shared_ptr<Watch>& w, std::uint64_t stream) {
     }
     if (newest) requeue(newest->index);  // a late frame, dropped unread
     newest = buffer;
+  }
+  {
+    // An error condition with no frame to take: the stream is broken.
+    const std::lock_guard lock(w->mutex);
+    if (!newest && failure == 0 && w->failing) failure = EIO;
   }
   taken();
   if (newest && (newest->flags & V4L2_BUF_FLAG_ERROR) == 0 && newest->index < buffers_.size()) {

@@ -69,6 +69,7 @@ class V4l2Camera final : public CaptureDevice {
     std::condition_variable taken;
     bool posted = false;
     bool stop = false;
+    bool failing = false;  // the device reported an error condition instead of a frame
     int wake = -1;  // an eventfd that ends the wait for a buffer
     std::thread thread;
   };
@@ -76,6 +77,7 @@ class V4l2Camera final : public CaptureDevice {
   std::vector<Node> discover();
   std::vector<Offered> enumerate(int fd) const;
   bool configure(std::uint32_t fourcc, int width, int height);
+  void readFormat();
   bool startStream();
   void stopStream();
   void watch(const std::shared_ptr<Watch>& watch, int fd, std::uint64_t stream);
