@@ -300,16 +300,26 @@ std::optional<FrameRateRange> V4l2Camera::setFrameRate(double rate) {
   const Fraction interval = V4l2Formats::intervalFor(rate, offered_[*active_].intervals);
   v4l2_streamparm parameters{};
   parameters.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+  std::optional<Fraction> current;
+  if (streaming_ && xioctl(fd_, VIDIOC_G_PARM, &parameters) == 0) {
+    current = Fraction{parameters.parm.capture.timeperframe.numerator, parameters.parm.capture.timeperframe.denominator};
+  }
+  parameters = {};
+  parameters.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
   parameters.parm.capture.timeperframe = {interval.numerator, interval.denominator};
   int result = xioctl(fd_, VIDIOC_S_PARM, &parameters);
+  const auto& accepted = parameters.parm.capture.timeperframe;
   if (result < 0 && errno == EBUSY && streaming_) {
     // Some drivers (UVC among them) change the rate only between streams.
     stopStream();
     result = xioctl(fd_, VIDIOC_S_PARM, &parameters);
     if (!startStream()) notify({CaptureNoticeKind::runtimeError, {}});
+  } else if (result == 0 && streaming_ &&
+             V4l2Formats::restartForRate(current, {accepted.numerator, accepted.denominator})) {
+    stopStream();
+    if (!startStream()) notify({CaptureNoticeKind::runtimeError, {}});
   }
   if (result < 0) return std::nullopt;
-  const auto& accepted = parameters.parm.capture.timeperframe;
   const double actual = V4l2Formats::rate({accepted.numerator, accepted.denominator});
   if (actual <= 0) return std::nullopt;
   return FrameRateRange{actual, actual};

@@ -12,7 +12,13 @@ int main(int argc, char** argv) {
   const std::string driver = argc > 1 ? argv[1] : "";
   const std::string only = argc > 2 ? argv[2] : "";
   std::vector<Scenario> scenarios;
-  if (driver == "vivid") scenarios = vividScenarios();
+  if (driver == "vivid") {
+    scenarios = vividScenarios();
+    const auto more = vividSourceScenarios();
+    // The scenarios that unbind the device come last.
+    scenarios.insert(scenarios.end() - 2, more.begin(), more.begin() + 1);
+    scenarios.insert(scenarios.end(), more.begin() + 1, more.end());
+  }
   if (driver == "loopback") scenarios = loopbackScenarios();
   if (scenarios.empty()) {
     std::cout << "usage: " << argv[0] << " vivid|loopback [SCENARIO]" << std::endl;

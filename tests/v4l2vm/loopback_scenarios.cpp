@@ -18,16 +18,13 @@
 #include "camera/v4l2_camera.hpp"
 #include "core/capture_format.hpp"
 #include "core/frame_rate.hpp"
+#include "tests/v4l2vm/guest_devices.hpp"
+#include "tests/v4l2vm/source_rig.hpp"
 
 namespace kestrel::vm {
 
 namespace {
 
-// v4l2loopback loaded with video_nr=10, card_label=Loopback and exclusive_caps=1 (see the
-// guest's /init): the node captures only while a producer writes to it.
-const std::string loopbackNode = "/dev/video10";
-const std::string loopbackId = "Loopback @ platform:v4l2loopback-000";
-const std::string vividId = "vivid @ platform:vivid-000";
 constexpr int width = 1280;
 constexpr int height = 720;
 constexpr int fps = 30;
@@ -221,8 +218,39 @@ void mjpeg(Tally& tally) {
   tally.within(medianGap(arrivals), 0.8 / fps, 1.25 / fps, "about 30 frames a second (median gap)");
 }
 
+// The frame source on the Motion-JPEG camera: its one format, its one rate, a check frame
+// and a burst, every frame decoded.
+void sourceMjpeg(Tally& tally) {
+  Producer producer;
+  if (!tally.expect(producer.ready(), "the producer runs")) return;
+  pause(0.5);
+  SourceRig rig(showsBars);
+  tally.equal(rig.source->start(loopbackId), std::optional<std::string>(loopbackId), "starts the pinned camera");
+  tally.expect(rig.logged("camera " + loopbackId +
+                          " format MJPG 1280x720 30-30 fps centerStageControlMode=1 isCenterStageEnabled=false"),
+               "the start is logged");
+  tally.expect(rig.logged("frame rate idle: 30.0–30.0 fps"), "the idle rate is its only rate");
+  if (!tally.expect(rig.checks.waitFor(1, 5), "a check frame")) return;
+  Inbox<std::vector<Measurements>> bursts;
+  rig.source->collectFrames(5, 0.25, [&bursts](std::vector<Measurements> frames, double) { bursts.add(frames); });
+  if (!tally.expect(bursts.waitFor(1, 5), "a burst of five frames a quarter second apart completes")) return;
+  tally.equal(bursts.items().front().size(), 5U, "five frames in the burst");
+  tally.expect(rig.logged("frame rate high: 30.0–30.0 fps"), "the high rate is its only rate too");
+  const auto analysed = rig.analysed.items();
+  tally.equal(analysed.size(), 6U, "six frames analysed");
+  std::int64_t showing = 0;
+  for (const auto& frame : analysed) {
+    if (frame.inspected && frame.format == PixelFormat::bgr && frame.width == width && frame.height == height) {
+      ++showing;
+    }
+  }
+  tally.equal(showing, static_cast<std::int64_t>(analysed.size()), "every analysed frame is 1280x720 BGR with the bars");
+}
+
 }  // namespace
 
-std::vector<Scenario> loopbackScenarios() { return {{"loopback-discovery", discovery}, {"mjpeg", mjpeg}}; }
+std::vector<Scenario> loopbackScenarios() {
+  return {{"loopback-discovery", discovery}, {"mjpeg", mjpeg}, {"source-mjpeg", sourceMjpeg}};
+}
 
 }  // namespace kestrel::vm

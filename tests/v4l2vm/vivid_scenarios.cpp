@@ -12,20 +12,12 @@
 #include "core/camera_selection.hpp"
 #include "core/capture_format.hpp"
 #include "core/frame_rate.hpp"
+#include "tests/v4l2vm/guest_devices.hpp"
 #include "tests/v4l2vm/guest_support.hpp"
 
 namespace kestrel::vm {
 
 namespace {
-
-// vivid loaded with one capture node and one webcam input (see the guest's /init).
-// The node through its udev link: its number changes when the device comes back while the
-// old node is still held open.
-const std::string node = "/dev/v4l/by-path/platform-vivid.0-video-index0";
-const std::string cameraId = "vivid @ platform:vivid-000";
-const std::string platformDevice = "vivid.0";
-const std::string unbindFile = "/sys/bus/platform/drivers/vivid/unbind";
-const std::string bindFile = "/sys/bus/platform/drivers/vivid/bind";
 
 // The webcam input's sizes, each with its frame-rate range: one list of discrete intervals,
 // the larger the size the fewer and slower.
@@ -141,20 +133,20 @@ void discovery(Tally& tally) {
               "udev made the by-path link");
   Rig rig;
   const auto ids = rig.camera->cameras();
-  tally.equal(ids, std::vector<std::string>{cameraId}, "the camera is named by card and bus");
+  tally.equal(ids, std::vector<std::string>{vividId}, "the camera is named by card and bus");
   tally.equal(rig.camera->permission(), CameraPermission::authorized, "permission");
-  tally.equal(CameraSelection::choose(ids, std::nullopt), std::optional<std::string>(cameraId), "first camera chosen");
+  tally.equal(CameraSelection::choose(ids, std::nullopt), std::optional<std::string>(vividId), "first camera chosen");
   tally.equal(CameraSelection::choose(ids, std::string("usb-Other_Camera-video-index0")), std::optional<std::string>(),
               "an absent pinned camera chooses none");
   const auto missing = rig.camera->open("usb-Other_Camera-video-index0");
   tally.expect(missing && missing->kind == CaptureError::Kind::missing, "opening an absent camera is `missing`");
-  tally.equal(rig.camera->open(cameraId), std::optional<CaptureError>(), "the camera opens");
+  tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "the camera opens");
 }
 
 // The formats the driver offers, and the capture format chosen among them.
 void formats(Tally& tally) {
   Rig rig;
-  if (!tally.equal(rig.camera->open(cameraId), std::optional<CaptureError>(), "opens")) return;
+  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
   const auto offered = rig.camera->formats();
   tally.equal(pixelFormatsInOrder(offered), std::vector<std::string>{"YUYV", "YU12", "NV12", "RGB3", "BGR3"},
               "the readable pixel formats, in the driver's order");
@@ -180,8 +172,8 @@ void formats(Tally& tally) {
 // Frame rates asked for, granted and kept by the driver.
 void frameRates(Tally& tally) {
   Rig rig;
-  DriverProbe probe(node);
-  if (!tally.equal(rig.camera->open(cameraId), std::optional<CaptureError>(), "opens")) return;
+  DriverProbe probe(vividNode);
+  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
   const auto offered = rig.camera->formats();
   const auto index = indexOf(offered, "YU12", 1280, 720);
   if (!tally.expect(index.has_value() && rig.camera->setActiveFormat(*index), "YU12 1280x720 is set")) return;
@@ -207,8 +199,8 @@ void frameRates(Tally& tally) {
 // Frames at the idle and the high rate, their layout, and the light going off.
 void delivery(Tally& tally) {
   Rig rig;
-  DriverProbe probe(node);
-  if (!tally.equal(rig.camera->open(cameraId), std::optional<CaptureError>(), "opens")) return;
+  DriverProbe probe(vividNode);
+  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
   const auto index = indexOf(rig.camera->formats(), "YU12", 1280, 720);
   if (!tally.expect(index.has_value() && rig.camera->setActiveFormat(*index), "YU12 1280x720 is set")) return;
   tally.equal(probe.buffersHeld(), false, "no buffers held before the start");
@@ -235,8 +227,16 @@ void delivery(Tally& tally) {
     tally.equal(sizes, std::vector<std::size_t>{1280 * 720, 640 * 360, 640 * 360}, "plane sizes");
   }
   rig.decode = false;
+  // Right after a frame at the idle rate: the next one is due in a second at the old rate.
+  const auto seen = rig.frames.size();
+  rig.frames.waitFor(seen + 1, 2);
+  const Instant raised = rig.clock.now();
   tally.equal(rig.camera->setFrameRate(10), std::optional<FrameRateRange>(FrameRateRange{10, 10}),
               "raised to 10 fps while streaming");
+  if (tally.expect(rig.frames.waitFor(seen + 2, 2), "a frame after the raise")) {
+    tally.within(rig.frames.items()[seen + 1].arrival - raised, 0, 0.1 + 0.3,
+                 "the raised rate takes effect at once, not after the frame in flight");
+  }
   rig.frames.clear();
   tally.expect(rig.frames.waitFor(21, 6), "twenty-one frames at the high rate");
   const double highGap = medianGap(rig.arrivals());
@@ -255,7 +255,7 @@ void delivery(Tally& tally) {
 // give them without any conversion and are the reference.
 void pixelLayouts(Tally& tally) {
   Rig rig;
-  if (!tally.equal(rig.camera->open(cameraId), std::optional<CaptureError>(), "opens")) return;
+  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
   rig.decode = true;
   const auto offered = rig.camera->formats();
   std::optional<std::vector<std::array<int, 3>>> reference;
@@ -318,11 +318,11 @@ void streamAtHighRate(Rig& rig) {
 // unbinding and binding the device brings it back.
 void disconnectControl(Tally& tally) {
   Rig rig;
-  if (!tally.equal(rig.camera->open(cameraId), std::optional<CaptureError>(), "opens")) return;
+  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
   streamAtHighRate(rig);
   if (!tally.expect(rig.frames.waitFor(3, 5), "streaming")) return;
   {
-    DriverProbe probe(node);
+    DriverProbe probe(vividNode);
     tally.equal(probe.setControl("Disconnect", 0), 0, "the Disconnect control is pressed");
   }
   tally.expect(rig.notices.waitFor(1, 5), "a notice arrives");
@@ -340,8 +340,8 @@ void disconnectControl(Tally& tally) {
   pause(0.5);
   tally.equal(rig.frames.size(), frameCount, "no frames after the failure");
   rig.notices.clear();
-  tally.equal(writeFile(unbindFile, platformDevice), 0, "unbind");
-  tally.equal(writeFile(bindFile, platformDevice), 0, "bind");
+  tally.equal(writeFile(vividUnbind, vividPlatformDevice), 0, "unbind");
+  tally.equal(writeFile(vividBind, vividPlatformDevice), 0, "bind");
   tally.expect(rig.notices.waitFor(1, 5), "bind is noticed");
   pause(1.0);
   tally.note("after unbind and bind: " + std::to_string(rig.notices.size()) + " notices");
@@ -353,14 +353,14 @@ void disconnectControl(Tally& tally) {
 void unplug(Tally& tally) {
   Rig rig;
   const auto ids = rig.camera->cameras();
-  if (!tally.equal(ids, std::vector<std::string>{cameraId}, "the camera is back")) return;
-  if (!tally.equal(rig.camera->open(cameraId), std::optional<CaptureError>(), "opens")) return;
+  if (!tally.equal(ids, std::vector<std::string>{vividId}, "the camera is back")) return;
+  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
   streamAtHighRate(rig);
   if (!tally.expect(rig.frames.waitFor(3, 5), "streaming")) return;
-  tally.equal(writeFile(unbindFile, platformDevice), 0, "unbind");
+  tally.equal(writeFile(vividUnbind, vividPlatformDevice), 0, "unbind");
   tally.expect(rig.notices.waitFor(1, 5), "a notice arrives");
   pause(1.5);
-  tally.equal(noticeTexts(rig.notices.items()), std::vector<std::string>{"disconnected " + cameraId},
+  tally.equal(noticeTexts(rig.notices.items()), std::vector<std::string>{"disconnected " + vividId},
               "exactly one notice: disconnected, naming the camera");
   tally.equal(rig.camera->isRunning(), false, "the stream ended");
   tally.equal(rig.camera->cameras(), std::vector<std::string>{}, "no camera while unbound");
@@ -371,13 +371,13 @@ void unplug(Tally& tally) {
               "starting the lost camera is a runtime error");
   tally.equal(rig.camera->isRunning(), false, "the lost camera does not run");
   rig.notices.clear();
-  tally.equal(writeFile(bindFile, platformDevice), 0, "bind");
+  tally.equal(writeFile(vividBind, vividPlatformDevice), 0, "bind");
   tally.expect(rig.notices.waitFor(1, 5), "a notice arrives");
   pause(1.0);
   tally.equal(noticeTexts(rig.notices.items()), std::vector<std::string>{"connected "},
               "exactly one notice: connected (no by-id link to name it)");
-  tally.equal(rig.camera->cameras(), std::vector<std::string>{cameraId}, "the same identifier after the plug");
-  tally.equal(rig.camera->open(cameraId), std::optional<CaptureError>(), "opens again");
+  tally.equal(rig.camera->cameras(), std::vector<std::string>{vividId}, "the same identifier after the plug");
+  tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens again");
   rig.frames.clear();
   streamAtHighRate(rig);
   tally.expect(rig.frames.waitFor(3, 5), "streams again");

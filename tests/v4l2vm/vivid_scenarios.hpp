@@ -16,5 +16,7 @@ struct Scenario {
 // The V4L2 camera on vivid's webcam input, in the order they must run (the last ones unbind
 // and bind the device).
 std::vector<Scenario> vividScenarios();
+// The frame source on vivid: a whole check with its burst and doze, and a lost camera.
+std::vector<Scenario> vividSourceScenarios();
 
 }  // namespace kestrel::vm
