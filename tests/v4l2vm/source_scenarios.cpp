@@ -58,6 +58,9 @@ void checkCycle(Tally& tally) {
   tally.equal(bursts.items().front().size(), 3U, "three frames in the burst");
   const auto taken = rig.analysed.items();
   if (tally.equal(taken.size(), 3U, "three frames analysed")) {
+    tally.note("burst frames analysed " + std::to_string(taken[0].at - burstCalled) + ", " +
+               std::to_string(taken[1].at - burstCalled) + ", " + std::to_string(taken[2].at - burstCalled) +
+               " s after the call");
     tally.within(taken[0].at - burstCalled, 0.5, 0.6 + late, "the first burst frame, half a second after the call");
     // Measured when each was analysed, a little after it arrived.
     tally.within(taken[1].at - taken[0].at, 0.45, 0.6 + late, "the second, half a second later");
@@ -80,6 +83,8 @@ void checkCycle(Tally& tally) {
                wakeLines.empty() ? "none" : wakeLines.front());
   const auto woke = awaitBuffers(probe, rig.clock, 8);
   if (!tally.expect(woke.has_value(), "the camera wakes")) return;
+  tally.note("woke " + std::to_string(*woke - first.at) + " s after the check, the next check " +
+             std::to_string(first.at + interval - *woke) + " s later is due");
   tally.within(*woke - first.at, interval - 2.5, interval - 2.5 + late, "it wakes 2.5 s before the next check");
   tally.expect(rig.logged("camera doze ended reason=wake"), "the wake is logged");
   tally.equal(rig.checks.size(), 1U, "no check while waking");
