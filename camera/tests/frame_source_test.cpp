@@ -232,6 +232,26 @@ TEST(FrameSource, TakesNoCheckInTheFirstSecondAndReportsArrivalsOnceASecond) {
   EXPECT_EQ(rig.analyses, 1);  // frames between checks are not analysed
 }
 
+TEST(FrameSource, ARestartKeepsTheFormatAndWaitsASecondBeforeTheNextCheck) {
+  Rig rig({{"usb-cam",
+            {format(1920, 1080, "BGR3", false, {{4, 30}}), format(1280, 720, "NV12", true, {{4, 30}})},
+            std::nullopt}});
+  rig.source->setCheckInterval(15);
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon);
+  ASSERT_EQ(rig.checks.size(), 1U);
+  rig.advanceTo(noon + 14.5);
+  EXPECT_EQ(rig.source->start(std::nullopt), "usb-cam");  // the controller restarts the camera
+  EXPECT_EQ(rig.camera->starts(), 2);
+  EXPECT_EQ(rig.camera->activeFormatIndex(), 1U);
+  EXPECT_EQ(rig.camera->frameRate(), 4);
+  rig.advanceTo(noon + 16);
+  ASSERT_EQ(rig.checks.size(), 2U);
+  // Frames at 15.0 and 15.25 were due but came within a second of the restart.
+  EXPECT_EQ(rig.checks[1].at, noon + 15.5);
+  EXPECT_TRUE(rig.missing.empty());
+}
+
 TEST(FrameSource, ABurstOfThreeHalfASecondApartAtTenFramesASecond) {
   for (const bool secondFails : {false, true}) {
     Rig rig;
@@ -464,6 +484,18 @@ TEST(FrameSource, ReportsTheCameraInUseDisconnectedAndCancelsTheDoze) {
   rig.camera->notify({CaptureNoticeKind::disconnected, "usb-other"});
   rig.settle();
   EXPECT_TRUE(rig.missing.empty());
+
+  // A burst in progress is not ended by a lost camera; it ends when frames come again.
+  rig.collect(2, 0.5);
+  rig.settle();
+  rig.camera->notify({CaptureNoticeKind::runtimeError, {}});
+  rig.settle();
+  EXPECT_EQ(rig.missing, (std::vector<std::string>{"runtime_error"}));
+  EXPECT_TRUE(rig.bursts.empty());
+  rig.advanceTo(noon + 1);
+  EXPECT_EQ(times(rig.bursts.at(0)), (std::vector<double>{0.5, 1.0}));
+
+  rig.missing.clear();
   rig.source->dozeUntilNextCheck();
   rig.settle();
   rig.camera->notify({CaptureNoticeKind::disconnected, "usb-laptop"});
