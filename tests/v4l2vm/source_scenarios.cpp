@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "tests/v4l2vm/guest_devices.hpp"
 #include "tests/v4l2vm/source_rig.hpp"
@@ -116,6 +118,8 @@ void lostAndBack(SourceRig& rig, Tally& tally, bool unbound) {
   tally.expect(rig.connected.waitFor(1, 5), "the camera is reported connected");
   pause(1.0);
   tally.equal(rig.connected.size(), 1U, "exactly once");
+  std::error_code error;
+  tally.note("back as " + std::filesystem::canonical(vividNode, error).string());
   tally.equal(rig.missing.size(), 1U, "the removal of the lost camera is not reported again");
   streamsAgain(rig, tally);
 }
@@ -141,12 +145,35 @@ void sourceUnplug(Tally& tally) {
   lostAndBack(rig, tally, true);
 }
 
+// Unbinding the device while the camera dozes: the loss is reported at once, the planned
+// wake does nothing (it would fail to start the lost camera), and a plug brings it back.
+void sourceUnplugWhileDozing(Tally& tally) {
+  SourceRig rig;
+  rig.source->setCheckInterval(6);
+  tally.equal(rig.source->start(std::nullopt), std::optional<std::string>(vividId), "starts");
+  if (!tally.expect(rig.checks.waitFor(1, 5), "a check frame")) return;
+  const Instant checked = rig.checks.items().front().at;
+  rig.source->dozeUntilNextCheck();
+  rig.source->flush();
+  tally.equal(rig.loggedStarting("camera doze start").size(), 1U, "dozing");
+  tally.equal(writeFile(vividUnbind, vividPlatformDevice), 0, "unbind while dozing");
+  tally.expect(rig.missing.waitFor(1, 5), "the loss is reported");
+  pause(std::max(0.0, checked + 6 - 2.5 + 1.0 - rig.clock.now()));
+  tally.equal(rig.missing.items(), std::vector<std::string>{"disconnected"},
+              "exactly once, as disconnected, and the planned wake stays quiet");
+  tally.equal(rig.loggedStarting("camera doze ended").size(), 0U, "no wake");
+  tally.equal(writeFile(vividBind, vividPlatformDevice), 0, "bind");
+  tally.expect(rig.connected.waitFor(1, 5), "the camera is reported connected");
+  streamsAgain(rig, tally);
+}
+
 }  // namespace
 
 std::vector<Scenario> vividSourceScenarios() {
   return {{"source-check-cycle", checkCycle},
           {"source-disconnect-control", sourceDisconnectControl},
-          {"source-unplug", sourceUnplug}};
+          {"source-unplug", sourceUnplug},
+          {"source-unplug-while-dozing", sourceUnplugWhileDozing}};
 }
 
 }  // namespace kestrel::vm
