@@ -31,9 +31,9 @@ fs::path sourceFolder(const fs::path& home) { return home / sourceFolderPath(); 
 fs::path sourcePreferences(const fs::path& home) { return home / sourcePreferencesPath(); }
 
 Probe probeOfError(int error) {
-  if (error == ENOENT) return probe::Missing{};
-  if (error == EACCES || error == EPERM) return probe::Denied{};
-  return probe::Failed{"errno " + std::to_string(error)};
+  if (error == ENOENT) return {Probe::Missing{}};
+  if (error == EACCES || error == EPERM) return {Probe::Denied{}};
+  return {Probe::Failed{"errno " + std::to_string(error)}};
 }
 
 Probe probe(const fs::path& folder) {
@@ -42,7 +42,7 @@ Probe probe(const fs::path& folder) {
   for (; !error && it != fs::directory_iterator(); it.increment(error)) {
   }
   if (error) return probeOfError(error.value());
-  return probe::Readable{};
+  return {Probe::Readable{}};
 }
 
 std::string Counts::fields() const {
@@ -68,19 +68,19 @@ void from_json(const Json& j, Marker& v) {
   v = {json_io::text(j, "at"), json_io::object<Counts>(j, "copied")};
 }
 
-std::string logLine(const Outcome& outcome) {
+std::string Outcome::logLine() const {
   struct Line {
-    std::string operator()(const outcome::Skipped& o) const {
+    std::string operator()(const Skipped& o) const {
       return "legacy import skipped reason=" + std::string(toText(o.reason));
     }
-    std::string operator()(const outcome::Failed& o) const { return "legacy import failed reason=io file=" + o.file; }
-    std::string operator()(const outcome::Copied& o) const {
+    std::string operator()(const Failed& o) const { return "legacy import failed reason=io file=" + o.file; }
+    std::string operator()(const Copied& o) const {
       return "legacy import copied " + o.counts.fields() + " ms=" + std::to_string(o.ms);
     }
-    std::string operator()(const outcome::DryRun& o) const { return "legacy import dry-run " + o.counts.fields(); }
-    std::string operator()(const outcome::Denied&) const { return "legacy import failed reason=denied"; }
+    std::string operator()(const DryRun& o) const { return "legacy import dry-run " + o.counts.fields(); }
+    std::string operator()(const Denied&) const { return "legacy import failed reason=denied"; }
   };
-  return std::visit(Line{}, outcome);
+  return std::visit(Line{}, value);
 }
 
 IOFailure::IOFailure(std::string file_) : std::runtime_error("cannot copy " + file_), file(std::move(file_)) {}
@@ -89,26 +89,26 @@ namespace {
 
 Decision decideProbe(const std::function<Probe()>& probe) {
   struct Meaning {
-    Decision operator()(const probe::Readable&) const { return decision::ImportNow{}; }
-    Decision operator()(const probe::Missing&) const { return decision::Skip{SkipReason::noSource}; }
-    Decision operator()(const probe::Denied&) const { return decision::Denied{}; }
-    Decision operator()(const probe::Failed&) const { return decision::Failed{"."}; }
+    Decision operator()(const Probe::Readable&) const { return {Decision::ImportNow{}}; }
+    Decision operator()(const Probe::Missing&) const { return {Decision::Skip{SkipReason::noSource}}; }
+    Decision operator()(const Probe::Denied&) const { return {Decision::Denied{}}; }
+    Decision operator()(const Probe::Failed&) const { return {Decision::Failed{"."}}; }
   };
-  return std::visit(Meaning{}, probe());
+  return std::visit(Meaning{}, probe().value);
 }
 
 }  // namespace
 
 Decision decide(bool writesLogAndState, bool markerExists, std::string_view bundleIdentifier, bool hasEntitlement,
                 const std::function<Probe()>& probe) {
-  if (!writesLogAndState) return decision::Skip{SkipReason::noWriteMode};
-  if (markerExists) return decision::Skip{SkipReason::done};
-  if (bundleIdentifier != AppInfo::bundleIdentifier) return decision::Skip{SkipReason::testCopy};
+  if (!writesLogAndState) return {Decision::Skip{SkipReason::noWriteMode}};
+  if (markerExists) return {Decision::Skip{SkipReason::done}};
+  if (bundleIdentifier != AppInfo::bundleIdentifier) return {Decision::Skip{SkipReason::testCopy}};
   return decideDryRun(hasEntitlement, probe);
 }
 
 Decision decideDryRun(bool hasEntitlement, const std::function<Probe()>& probe) {
-  if (!hasEntitlement) return decision::Skip{SkipReason::noEntitlement};
+  if (!hasEntitlement) return {Decision::Skip{SkipReason::noEntitlement}};
   return decideProbe(probe);
 }
 
@@ -248,7 +248,7 @@ Counts copyFiles(const fs::path& source, const fs::path& destination, bool dryRu
   counts.state = copyIfAbsent(source, destination, "state.json", dryRun, resetLoginItem);
   copyLogs(source, destination, dryRun, counts);
   copyPictures(source, destination, dryRun, counts);
-  if (!dryRun && counts.pictures > 0) markExcludedFromBackups(destination / "pictures");
+  if (!dryRun && counts.pictures > 0) excludeFromBackups(destination / "pictures");
   return counts;
 }
 
@@ -275,6 +275,14 @@ void writeMarker(const fs::path& destination, const Marker& marker) {
   }
 }
 
+// The outcome of a decision other than importing; absent for importing.
+std::optional<Outcome> outcomeWithoutImport(const Decision& decision) {
+  if (const auto* skip = std::get_if<Decision::Skip>(&decision.value)) return Outcome{Outcome::Skipped{skip->reason}};
+  if (const auto* failed = std::get_if<Decision::Failed>(&decision.value)) return Outcome{Outcome::Failed{failed->file}};
+  if (std::holds_alternative<Decision::Denied>(decision.value)) return Outcome{Outcome::Denied{}};
+  return std::nullopt;
+}
+
 // The moment as an internet date-time in UTC, "2026-01-05T09:00:00Z".
 std::string utcStamp(Instant at) { return LogClock{Calendar::utc()}.stamp(at); }
 
@@ -287,36 +295,32 @@ Outcome launch(bool writesLogAndState, std::string_view bundleIdentifier, bool h
   const Instant start = now();
   const Decision first = decide(writesLogAndState, markerExists(destination), bundleIdentifier, hasEntitlement,
                                 [&] { return probe(source); });
-  if (const auto* skip = std::get_if<decision::Skip>(&first)) return outcome::Skipped{skip->reason};
-  if (const auto* failed = std::get_if<decision::Failed>(&first)) return outcome::Failed{failed->file};
-  if (std::holds_alternative<decision::Denied>(first)) return outcome::Denied{};
+  if (const auto stop = outcomeWithoutImport(first)) return *stop;
   try {
     Counts counts = copyFiles(source, destination, false);
     counts.settings = chooseSettings(readOldSettings, existingSettingKeys, &writeSettings);
     const Instant end = now();
     writeMarker(destination, Marker{utcStamp(end), counts});
-    return outcome::Copied{counts, static_cast<std::int64_t>(std::trunc((end - start) * 1000))};
+    return {Outcome::Copied{counts, static_cast<std::int64_t>(std::trunc((end - start) * 1000))}};
   } catch (const IOFailure& failure) {
-    return outcome::Failed{failure.file};
+    return {Outcome::Failed{failure.file}};
   } catch (const std::exception&) {
-    return outcome::Failed{"."};
+    return {Outcome::Failed{"."}};
   }
 }
 
 Outcome dryRun(bool hasEntitlement, const fs::path& source, const fs::path& destination, const ProbeFolder& probe,
                const ReadOldSettings& readOldSettings, const ExistingSettingKeys& existingSettingKeys) {
   const Decision first = decideDryRun(hasEntitlement, [&] { return probe(source); });
-  if (const auto* skip = std::get_if<decision::Skip>(&first)) return outcome::Skipped{skip->reason};
-  if (const auto* failed = std::get_if<decision::Failed>(&first)) return outcome::Failed{failed->file};
-  if (std::holds_alternative<decision::Denied>(first)) return outcome::Denied{};
+  if (const auto stop = outcomeWithoutImport(first)) return *stop;
   try {
     Counts counts = copyFiles(source, destination, true);
     counts.settings = chooseSettings(readOldSettings, existingSettingKeys, nullptr);
-    return outcome::DryRun{counts};
+    return {Outcome::DryRun{counts}};
   } catch (const IOFailure& failure) {
-    return outcome::Failed{failure.file};
+    return {Outcome::Failed{failure.file}};
   } catch (const std::exception&) {
-    return outcome::Failed{"."};
+    return {Outcome::Failed{"."}};
   }
 }
 

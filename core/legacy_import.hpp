@@ -33,22 +33,24 @@ std::filesystem::path sourceFolder(const std::filesystem::path& home);
 std::filesystem::path sourcePreferences(const std::filesystem::path& home);
 
 // What listing the old folder showed.
-namespace probe {
-struct Readable {
-  bool operator==(const Readable&) const = default;
+struct Probe {
+  struct Readable {
+    bool operator==(const Readable&) const = default;
+  };
+  struct Missing {
+    bool operator==(const Missing&) const = default;
+  };
+  struct Denied {
+    bool operator==(const Denied&) const = default;
+  };
+  struct Failed {
+    std::string text;  // "errno <code>"
+    bool operator==(const Failed&) const = default;
+  };
+  std::variant<Readable, Missing, Denied, Failed> value;
+
+  bool operator==(const Probe&) const = default;
 };
-struct Missing {
-  bool operator==(const Missing&) const = default;
-};
-struct Denied {
-  bool operator==(const Denied&) const = default;
-};
-struct Failed {
-  std::string text;  // "errno <code>"
-  bool operator==(const Failed&) const = default;
-};
-}  // namespace probe
-using Probe = std::variant<probe::Readable, probe::Missing, probe::Denied, probe::Failed>;
 
 // What a failed listing means: ENOENT is missing, EACCES and EPERM denied, anything else failed
 // with "errno <code>".
@@ -77,23 +79,25 @@ struct EnumTexts<LegacyImport::SkipReason> {
 namespace kestrel::LegacyImport {
 
 // The first steps of a run: skip it, report the probe's failure, or import.
-namespace decision {
-struct Skip {
-  SkipReason reason;
-  bool operator==(const Skip&) const = default;
+struct Decision {
+  struct Skip {
+    SkipReason reason;
+    bool operator==(const Skip&) const = default;
+  };
+  struct Failed {
+    std::string file;
+    bool operator==(const Failed&) const = default;
+  };
+  struct Denied {
+    bool operator==(const Denied&) const = default;
+  };
+  struct ImportNow {
+    bool operator==(const ImportNow&) const = default;
+  };
+  std::variant<Skip, Failed, Denied, ImportNow> value;
+
+  bool operator==(const Decision&) const = default;
 };
-struct Failed {
-  std::string file;
-  bool operator==(const Failed&) const = default;
-};
-struct Denied {
-  bool operator==(const Denied&) const = default;
-};
-struct ImportNow {
-  bool operator==(const ImportNow&) const = default;
-};
-}  // namespace decision
-using Decision = std::variant<decision::Skip, decision::Failed, decision::Denied, decision::ImportNow>;
 
 // What was copied (or would be, in a dry run).
 struct Counts {
@@ -114,32 +118,34 @@ void to_json(Json& j, const Counts& v);
 void from_json(const Json& j, Counts& v);
 
 // How a run ended.
-namespace outcome {
-struct Skipped {
-  SkipReason reason;
-  bool operator==(const Skipped&) const = default;
-};
-struct Failed {
-  std::string file;
-  bool operator==(const Failed&) const = default;
-};
-struct Copied {
-  Counts counts;
-  std::int64_t ms = 0;
-  bool operator==(const Copied&) const = default;
-};
-struct DryRun {
-  Counts counts;
-  bool operator==(const DryRun&) const = default;
-};
-struct Denied {
-  bool operator==(const Denied&) const = default;
-};
-}  // namespace outcome
-using Outcome = std::variant<outcome::Skipped, outcome::Failed, outcome::Copied, outcome::DryRun, outcome::Denied>;
+struct Outcome {
+  struct Skipped {
+    SkipReason reason;
+    bool operator==(const Skipped&) const = default;
+  };
+  struct Failed {
+    std::string file;
+    bool operator==(const Failed&) const = default;
+  };
+  struct Copied {
+    Counts counts;
+    std::int64_t ms = 0;
+    bool operator==(const Copied&) const = default;
+  };
+  struct DryRun {
+    Counts counts;
+    bool operator==(const DryRun&) const = default;
+  };
+  struct Denied {
+    bool operator==(const Denied&) const = default;
+  };
+  std::variant<Skipped, Failed, Copied, DryRun, Denied> value;
 
-// The one line the application logs for a run, such as "legacy import skipped reason=done".
-std::string logLine(const Outcome& outcome);
+  // The one line the application logs for the run, such as "legacy import skipped reason=done".
+  std::string logLine() const;
+
+  bool operator==(const Outcome&) const = default;
+};
 
 // A file step that failed; `file` is the path relative to the folders ("." for the folder).
 struct IOFailure : std::runtime_error {

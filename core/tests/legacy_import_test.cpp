@@ -25,7 +25,7 @@ using Keys = std::set<std::string, std::less<>>;
 
 const std::string ownId(AppInfo::bundleIdentifier);
 
-Probe readable() { return probe::Readable{}; }
+Probe readable() { return {Probe::Readable{}}; }
 
 TEST(LegacyImportPaths, LieInThePreviousBuildsFlatpakFolder) {
   EXPECT_EQ(sourceFolder("/home/ann"), fs::path("/home/ann/.var/app/io.github.larkspur.Larkspur/data/Larkspur"));
@@ -35,9 +35,9 @@ TEST(LegacyImportPaths, LieInThePreviousBuildsFlatpakFolder) {
 
 TEST(LegacyImportProbe, MapsTheErrnoOfTheListing) {
   const std::vector<std::pair<int, Probe>> cases{
-      {ENOENT, probe::Missing{}},          {EACCES, probe::Denied{}},
-      {EPERM, probe::Denied{}},            {ENOTDIR, probe::Failed{"errno 20"}},
-      {EIO, probe::Failed{"errno 5"}},     {ELOOP, probe::Failed{"errno 40"}},
+      {ENOENT, {Probe::Missing{}}},          {EACCES, {Probe::Denied{}}},
+      {EPERM, {Probe::Denied{}}},            {ENOTDIR, {Probe::Failed{"errno 20"}}},
+      {EIO, {Probe::Failed{"errno 5"}}},     {ELOOP, {Probe::Failed{"errno 40"}}},
   };
   for (const auto& [error, expected] : cases) EXPECT_EQ(probeOfError(error), expected) << error;
 }
@@ -46,11 +46,11 @@ TEST(LegacyImportProbe, ListsRealFolders) {
   TempFolder temp;
   writeBytes(temp / "file", "x");
   fs::create_directory(temp / "empty");
-  EXPECT_EQ(probe(temp.path()), Probe(probe::Readable{}));
-  EXPECT_EQ(probe(temp / "empty"), Probe(probe::Readable{}));
-  EXPECT_EQ(probe(temp / "absent"), Probe(probe::Missing{}));
-  EXPECT_EQ(probe(temp / "absent" / "deeper"), Probe(probe::Missing{}));
-  EXPECT_EQ(probe(temp / "file"), Probe(probe::Failed{"errno 20"}));
+  EXPECT_EQ(probe(temp.path()), Probe{Probe::Readable{}});
+  EXPECT_EQ(probe(temp / "empty"), Probe{Probe::Readable{}});
+  EXPECT_EQ(probe(temp / "absent"), Probe{Probe::Missing{}});
+  EXPECT_EQ(probe(temp / "absent" / "deeper"), Probe{Probe::Missing{}});
+  EXPECT_EQ(probe(temp / "file"), Probe{Probe::Failed{"errno 20"}});
 }
 
 TEST(LegacyImportProbe, AFolderWithoutPermissionIsDenied) {
@@ -58,7 +58,7 @@ TEST(LegacyImportProbe, AFolderWithoutPermissionIsDenied) {
   TempFolder temp;
   fs::create_directory(temp / "locked");
   fs::permissions(temp / "locked", fs::perms::none);
-  EXPECT_EQ(probe(temp / "locked"), Probe(probe::Denied{}));
+  EXPECT_EQ(probe(temp / "locked"), Probe{Probe::Denied{}});
 }
 
 TEST(LegacyImportDecide, TakesTheFirstStepThatApplies) {
@@ -72,14 +72,14 @@ TEST(LegacyImportDecide, TakesTheFirstStepThatApplies) {
     bool probes;
   };
   const std::vector<Case> cases{
-      {false, true, "other.e2e", false, probe::Missing{}, decision::Skip{SkipReason::noWriteMode}, false},
-      {true, true, "other.e2e", false, probe::Missing{}, decision::Skip{SkipReason::done}, false},
-      {true, false, "other.e2e", false, probe::Missing{}, decision::Skip{SkipReason::testCopy}, false},
-      {true, false, ownId, false, probe::Readable{}, decision::Skip{SkipReason::noEntitlement}, false},
-      {true, false, ownId, true, probe::Missing{}, decision::Skip{SkipReason::noSource}, true},
-      {true, false, ownId, true, probe::Denied{}, decision::Denied{}, true},
-      {true, false, ownId, true, probe::Failed{"errno 5"}, decision::Failed{"."}, true},
-      {true, false, ownId, true, probe::Readable{}, decision::ImportNow{}, true},
+      {false, true, "other.e2e", false, {Probe::Missing{}}, {Decision::Skip{SkipReason::noWriteMode}}, false},
+      {true, true, "other.e2e", false, {Probe::Missing{}}, {Decision::Skip{SkipReason::done}}, false},
+      {true, false, "other.e2e", false, {Probe::Missing{}}, {Decision::Skip{SkipReason::testCopy}}, false},
+      {true, false, ownId, false, {Probe::Readable{}}, {Decision::Skip{SkipReason::noEntitlement}}, false},
+      {true, false, ownId, true, {Probe::Missing{}}, {Decision::Skip{SkipReason::noSource}}, true},
+      {true, false, ownId, true, {Probe::Denied{}}, {Decision::Denied{}}, true},
+      {true, false, ownId, true, {Probe::Failed{"errno 5"}}, {Decision::Failed{"."}}, true},
+      {true, false, ownId, true, {Probe::Readable{}}, {Decision::ImportNow{}}, true},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
@@ -94,26 +94,26 @@ TEST(LegacyImportDecide, TakesTheFirstStepThatApplies) {
 }
 
 TEST(LegacyImportDecide, TheDryRunChecksOnlyAccessAndProbe) {
-  EXPECT_EQ(decideDryRun(false, readable), Decision(decision::Skip{SkipReason::noEntitlement}));
-  EXPECT_EQ(decideDryRun(true, readable), Decision(decision::ImportNow{}));
-  EXPECT_EQ(decideDryRun(true, [] { return Probe(probe::Missing{}); }), Decision(decision::Skip{SkipReason::noSource}));
+  EXPECT_EQ(decideDryRun(false, readable), Decision{Decision::Skip{SkipReason::noEntitlement}});
+  EXPECT_EQ(decideDryRun(true, readable), Decision{Decision::ImportNow{}});
+  EXPECT_EQ(decideDryRun(true, [] { return Probe{Probe::Missing{}}; }), Decision{Decision::Skip{SkipReason::noSource}});
 }
 
 TEST(LegacyImportLines, SayWhatHappened) {
   const Counts counts{1, 0, 1, 1, 3, 2};
   EXPECT_EQ(counts.fields(), "baselines=1 state=0 logs=1 merged=1 pictures=3 settings=2");
   const std::vector<std::pair<Outcome, std::string>> cases{
-      {outcome::Skipped{SkipReason::noSource}, "legacy import skipped reason=no_source"},
-      {outcome::Skipped{SkipReason::noWriteMode}, "legacy import skipped reason=no_write_mode"},
-      {outcome::Skipped{SkipReason::testCopy}, "legacy import skipped reason=test_copy"},
-      {outcome::Skipped{SkipReason::noEntitlement}, "legacy import skipped reason=no_entitlement"},
-      {outcome::Failed{"logs/2026-01-05.jsonl"}, "legacy import failed reason=io file=logs/2026-01-05.jsonl"},
-      {outcome::Copied{counts, 42},
+      {Outcome{Outcome::Skipped{SkipReason::noSource}}, "legacy import skipped reason=no_source"},
+      {Outcome{Outcome::Skipped{SkipReason::noWriteMode}}, "legacy import skipped reason=no_write_mode"},
+      {Outcome{Outcome::Skipped{SkipReason::testCopy}}, "legacy import skipped reason=test_copy"},
+      {Outcome{Outcome::Skipped{SkipReason::noEntitlement}}, "legacy import skipped reason=no_entitlement"},
+      {Outcome{Outcome::Failed{"logs/2026-01-05.jsonl"}}, "legacy import failed reason=io file=logs/2026-01-05.jsonl"},
+      {Outcome{Outcome::Copied{counts, 42}},
        "legacy import copied baselines=1 state=0 logs=1 merged=1 pictures=3 settings=2 ms=42"},
-      {outcome::DryRun{Counts{}}, "legacy import dry-run baselines=0 state=0 logs=0 merged=0 pictures=0 settings=0"},
-      {outcome::Denied{}, "legacy import failed reason=denied"},
+      {Outcome{Outcome::DryRun{Counts{}}}, "legacy import dry-run baselines=0 state=0 logs=0 merged=0 pictures=0 settings=0"},
+      {Outcome{Outcome::Denied{}}, "legacy import failed reason=denied"},
   };
-  for (const auto& [o, line] : cases) EXPECT_EQ(logLine(o), line);
+  for (const auto& [o, line] : cases) EXPECT_EQ(o.logLine(), line);
 }
 
 TEST(LegacyImportSettings, TakesOnlyValuesStoredBackUnchangedAndNeverOverwrites) {
@@ -156,7 +156,7 @@ TEST(LegacyImportState, ResetsTheLoginItemOfferOrKeepsTheBytes) {
   EXPECT_EQ(resetLoginItem(offered),
             "{\n  \"loginItemOffered\": false,\n  \"pausedIndefinitely\": true,\n  \"schema\": 1,\n"
             "  \"wrongTaps\": {\n    \"2026-1-5-head\": 2\n  }\n}");
-  for (const std::string bytes : {std::string("not json \x01\xff"),
+  for (const std::string& bytes : {std::string("not json \x01\xff"),
                                   std::string(R"({"schema":2,"pausedIndefinitely":true,"wrongTaps":{},"loginItemOffered":true})"),
                                   std::string(R"({"schema":1,"pausedIndefinitely":true,"wrongTaps":{}})"),
                                   std::string()}) {
@@ -345,7 +345,7 @@ TEST(LegacyImportLaunch, ImportsOnceAndWritesTheMarker) {
   platform.existing = {"chimeSound"};
 
   const Outcome first = platform.launch(f);
-  EXPECT_EQ(logLine(first), "legacy import copied baselines=1 state=0 logs=1 merged=1 pictures=3 settings=2 ms=42");
+  EXPECT_EQ(first.logLine(), "legacy import copied baselines=1 state=0 logs=1 merged=1 pictures=3 settings=2 ms=42");
   ASSERT_EQ(platform.written.size(), 1u);
   EXPECT_EQ(platform.written[0], (SettingValues{{"glowEnabled", false}, {"chimeDelay", std::int64_t{0}}}));
   const auto marker = decodeText<Marker>(f.copied("legacy-import.json"));
@@ -356,7 +356,7 @@ TEST(LegacyImportLaunch, ImportsOnceAndWritesTheMarker) {
             "    \"merged\": 1,\n    \"pictures\": 3,\n    \"settings\": 2,\n    \"state\": 0\n  }\n}");
 
   const Outcome second = platform.launch(f);
-  EXPECT_EQ(logLine(second), "legacy import skipped reason=done");
+  EXPECT_EQ(second.logLine(), "legacy import skipped reason=done");
   EXPECT_EQ(platform.probes, 1);
   EXPECT_EQ(platform.written.size(), 1u);
 }
@@ -365,8 +365,8 @@ TEST(LegacyImportLaunch, SkipsWithoutReadingAnythingWhenItMayNotRun) {
   Folders f;
   f.old("baselines.json", "b");
   Platform platform;
-  EXPECT_EQ(platform.launch(f, "io.github.kestrel.Kestrel.e2e"), Outcome(outcome::Skipped{SkipReason::testCopy}));
-  EXPECT_EQ(platform.launch(f, AppInfo::bundleIdentifier, false), Outcome(outcome::Skipped{SkipReason::noWriteMode}));
+  EXPECT_EQ(platform.launch(f, "io.github.kestrel.Kestrel.e2e"), Outcome{Outcome::Skipped{SkipReason::testCopy}});
+  EXPECT_EQ(platform.launch(f, AppInfo::bundleIdentifier, false), Outcome{Outcome::Skipped{SkipReason::noWriteMode}});
   EXPECT_EQ(platform.probes, 0);
   EXPECT_EQ(platform.reads, 0u);
   EXPECT_FALSE(fs::exists(f.destination));
@@ -375,7 +375,7 @@ TEST(LegacyImportLaunch, SkipsWithoutReadingAnythingWhenItMayNotRun) {
 TEST(LegacyImportLaunch, WithoutAnOldFolderSkipsAndWritesNoMarker) {
   Folders f;
   Platform platform;
-  EXPECT_EQ(logLine(platform.launch(f)), "legacy import skipped reason=no_source");
+  EXPECT_EQ(platform.launch(f).logLine(), "legacy import skipped reason=no_source");
   EXPECT_FALSE(fs::exists(f.destination));
 }
 
@@ -384,12 +384,12 @@ TEST(LegacyImportLaunch, AFailureKeepsWhatWasCopiedAndTriesAgainNextTime) {
   f.old("baselines.json", "b");
   f.old("logs", "a file where the folder belongs");
   Platform platform;
-  EXPECT_EQ(logLine(platform.launch(f)), "legacy import failed reason=io file=logs");
+  EXPECT_EQ(platform.launch(f).logLine(), "legacy import failed reason=io file=logs");
   EXPECT_EQ(f.copied("baselines.json"), "b");
   EXPECT_FALSE(fs::exists(f.destination / markerName));
 
   fs::remove(f.source / "logs");
-  EXPECT_EQ(logLine(platform.launch(f)),
+  EXPECT_EQ(platform.launch(f).logLine(),
             "legacy import copied baselines=0 state=0 logs=0 merged=0 pictures=0 settings=0 ms=42");
   EXPECT_TRUE(fs::exists(f.destination / markerName));
 }
@@ -401,7 +401,7 @@ TEST(LegacyImportLaunch, AFailingSettingsWriterFailsTheRunWithoutAMarker) {
       true, AppInfo::bundleIdentifier, true, f.source, f.destination, probe,
       [] { return SettingValues{{"glowEnabled", false}}; }, [] { return Keys{}; },
       [](const SettingValues&) { throw std::runtime_error("read-only preferences"); }, [] { return 0.0; });
-  EXPECT_EQ(outcome, Outcome(outcome::Failed{"."}));
+  EXPECT_EQ(outcome, Outcome{Outcome::Failed{"."}});
   EXPECT_FALSE(fs::exists(f.destination / markerName));
 }
 
@@ -412,8 +412,8 @@ TEST(LegacyImportLaunch, ReportsAProbeThatWasRefusedOrFailed) {
         true, AppInfo::bundleIdentifier, true, f.source, f.destination, [&](const fs::path&) { return result; },
         [] { return std::nullopt; }, [] { return Keys{}; }, [](const SettingValues&) {}, [] { return 0.0; });
   };
-  EXPECT_EQ(logLine(run(probe::Denied{})), "legacy import failed reason=denied");
-  EXPECT_EQ(logLine(run(probe::Failed{"errno 5"})), "legacy import failed reason=io file=.");
+  EXPECT_EQ(run({Probe::Denied{}}).logLine(), "legacy import failed reason=denied");
+  EXPECT_EQ(run({Probe::Failed{"errno 5"}}).logLine(), "legacy import failed reason=io file=.");
 }
 
 TEST(LegacyImportDryRun, CountsFilesAndSettingsWithoutWriting) {
@@ -428,11 +428,11 @@ TEST(LegacyImportDryRun, CountsFilesAndSettingsWithoutWriting) {
         return std::optional(SettingValues{{"glowEnabled", false}, {"keepPhotos", false}});
       },
       [] { return Keys{"keepPhotos"}; });
-  EXPECT_EQ(logLine(outcome), "legacy import dry-run baselines=0 state=1 logs=1 merged=0 pictures=0 settings=1");
+  EXPECT_EQ(outcome.logLine(), "legacy import dry-run baselines=0 state=1 logs=1 merged=0 pictures=0 settings=1");
   EXPECT_EQ(reads, 1u);
   EXPECT_FALSE(fs::exists(f.destination));
   EXPECT_EQ(dryRun(false, f.source, f.destination, probe, [] { return std::nullopt; }, [] { return Keys{}; }),
-            Outcome(outcome::Skipped{SkipReason::noEntitlement}));
+            Outcome{Outcome::Skipped{SkipReason::noEntitlement}});
 }
 
 }  // namespace
