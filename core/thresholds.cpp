@@ -7,7 +7,9 @@ namespace kestrel {
 
 std::string idSuffix(Sensitivity s) {
   if (s == Sensitivity::normal) return "";
-  return "-" + std::string(toText(s));
+  std::string suffix = "-";
+  suffix += toText(s);
+  return suffix;
 }
 
 std::int64_t rawValue(CheckInterval interval) {
@@ -63,7 +65,9 @@ Thresholds Thresholds::applying(CheckInterval interval) const {
   t.awayChecks = scale(awayChecks);
   t.borrowFaceMaxAge = std::max(borrowFaceMaxAge, 1.5 * n);
   t.maxBorrow = std::max(maxBorrow, t.borrowFaceMaxAge);
-  t.id += "-" + std::to_string(rawValue(interval)) + "s";
+  t.id += '-';
+  t.id += std::to_string(rawValue(interval));
+  t.id += 's';
   return t;
 }
 

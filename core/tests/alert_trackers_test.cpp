@@ -123,15 +123,6 @@ TEST(HeadAlertTracker, InactiveTrackerKeepsItsWindowsWithoutEvidence) {
   EXPECT_EQ(tracker.noEvidenceRun, 6);
 }
 
-TEST(HeadAlertTracker, WhileActiveABadVerdictOnlyRefreshesTheCause) {
-  HeadAlertTracker tracker{Thresholds{}};
-  feed(tracker, {bad(HeadCause::leanIn), bad(HeadCause::leanIn), bad(HeadCause::leanIn), bad(HeadCause::leanIn)});
-  EXPECT_EQ(tracker.record(bad(HeadCause::tooClose)), std::nullopt);
-  EXPECT_EQ(tracker.latestBadCause, HeadCause::tooClose);
-  EXPECT_EQ(tracker.record(bad(std::nullopt)), std::nullopt);
-  EXPECT_EQ(tracker.latestBadCause, HeadCause::tooClose);
-}
-
 TEST(HeadAlertTracker, WindowsFollowRescaledThresholds) {
   // At one check a minute every window is one long: a single bad check raises, one clear
   // flag clears, one check without evidence clears.
@@ -219,18 +210,6 @@ TEST(AwayTracker, CountsOnlyChecksThatSawNobodyUsable) {
     for (const auto& check : c.checks) got.push_back(tracker.record(check));
     EXPECT_EQ(got, c.expected) << c.name;
   }
-}
-
-TEST(AwayTracker, ReasonFollowsTheLatestCountingCheck) {
-  AwayTracker tracker{Thresholds{}};
-  tracker.record(skipped(SkipReason::dark));
-  tracker.record(skipped(SkipReason::multipleFaces));
-  EXPECT_EQ(tracker.reason, SkipReason::dark);
-  EXPECT_EQ(tracker.run, 1);
-  tracker.record(skipped(SkipReason::faceTooSmall));
-  EXPECT_EQ(tracker.reason, SkipReason::faceTooSmall);
-  tracker.record(judged(good()));
-  EXPECT_EQ(tracker, AwayTracker{Thresholds{}});
 }
 
 }  // namespace

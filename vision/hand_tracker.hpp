@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <opencv2/dnn.hpp>
+#include <optional>
+#include <vector>
+
+#include "vision/detections.hpp"
+#include "vision/region.hpp"
+
+namespace kestrel {
+
+// The 21 joints of one hand (wrist, then four joints for each finger from the thumb).
+struct HandLandmarks {
+  std::array<cv::Point2f, 21> points;  // image coordinates
+  float score = 0;  // 0 to 1: how likely the region holds a hand
+
+  bool operator==(const HandLandmarks&) const = default;
+};
+
+// The region the hand model expects around a hand whose wrist and middle knuckle are
+// known: turned so that the fingers point up, centred at `along` of the way from the wrist
+// to the knuckle, `size` times the wrist-to-knuckle distance wide. Absent when the two
+// points coincide.
+std::optional<Region> handRegion(cv::Point2f wrist, cv::Point2f middleKnuckle, float along, float size);
+
+// The hand region from a palm detection's wrist and middle knuckle, which are precise:
+// centred on the knuckle, 2.8 times the palm's length.
+std::optional<Region> handRegionFromPalm(cv::Point2f wrist, cv::Point2f middleKnuckle);
+
+// The hand region from the pose model's wrist, index and pinky points (the middle knuckle
+// taken a third of the way from the index to the pinky). The pose model sees a hand at
+// a tenth of its size and places the knuckles loosely, so the region is centred halfway
+// along the palm and 3.5 palm lengths wide.
+std::optional<Region> handRegionFromPose(cv::Point2f wrist, cv::Point2f index, cv::Point2f pinky);
+
+// Palm detection (192x192 input) over the whole image: the regions of up to `limit`
+// hands, strongest first.
+class PalmDetector {
+ public:
+  static constexpr int inputSize = 192;
+  static constexpr float minScore = 0.5F;
+  static constexpr float mergeOverlap = 0.3F;
+
+  explicit PalmDetector(cv::dnn::Net net);
+
+  std::vector<Region> detect(const cv::Mat& bgr, std::size_t limit);
+
+ private:
+  cv::dnn::Net net_;
+  std::vector<cv::Point2f> anchors_;
+};
+
+// Hand joints (hand landmark lite, 224x224 input) within a region.
+class HandLandmarker {
+ public:
+  static constexpr int inputSize = 224;
+  static constexpr float minScore = 0.5F;
+
+  explicit HandLandmarker(cv::dnn::Net net);
+
+  // Absent when the model finds no hand in the region.
+  std::optional<HandLandmarks> estimate(const cv::Mat& bgr, const Region& region);
+
+ private:
+  cv::dnn::Net net_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,72 @@
+#include "vision/region.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <opencv2/dnn.hpp>
+#include <opencv2/imgproc.hpp>
+
+namespace kestrel {
+
+Region wholeImage(cv::Size size) {
+  return Region{{size.width * 0.5F, size.height * 0.5F}, static_cast<float>(std::max(size.width, size.height)), 0};
+}
+
+namespace {
+
+// Region offset (in image pixels, along the region's own axes) to image point.
+cv::Point2f place(const Region& region, float dx, float dy) {
+  const float c = std::cos(region.angle);
+  const float s = std::sin(region.angle);
+  return {region.center.x + c * dx - s * dy, region.center.y + s * dx + c * dy};
+}
+
+}  // namespace
+
+std::array<cv::Point2f, 4> corners(const Region& region) {
+  const float h = region.side * 0.5F;
+  return {place(region, -h, -h), place(region, h, -h), place(region, h, h), place(region, -h, h)};
+}
+
+cv::Point2f RegionCrop::toImage(cv::Point2f input) const {
+  const float scale = region.side / static_cast<float>(size);
+  const float half = static_cast<float>(size) * 0.5F;
+  return place(region, (input.x - half) * scale, (input.y - half) * scale);
+}
+
+RegionCrop cropRegion(const cv::Mat& bgr, const Region& region, int size) {
+  RegionCrop crop{cv::Mat(), region, size};
+  // Image pixels per input pixel; above 2 the image is first reduced to about 2.
+  const double perInput = region.side / size;
+  cv::Mat source = bgr;
+  double rx = 1;
+  double ry = 1;
+  if (perInput > 2) {
+    const double r = 2 / perInput;
+    const int w = std::max(1, static_cast<int>(std::lround(bgr.cols * r)));
+    const int h = std::max(1, static_cast<int>(std::lround(bgr.rows * r)));
+    cv::resize(bgr, source, {w, h}, 0, 0, cv::INTER_AREA);
+    rx = static_cast<double>(w) / bgr.cols;
+    ry = static_cast<double>(h) / bgr.rows;
+  }
+  // Image (edge coordinates) to input: u = R^T (p - c) / scale + size / 2.
+  const double scale = perInput;
+  const double c = std::cos(region.angle);
+  const double s = std::sin(region.angle);
+  cv::Matx22d a(c / scale, s / scale, -s / scale, c / scale);
+  const cv::Vec2d centre(region.center.x, region.center.y);
+  cv::Vec2d b = cv::Vec2d(size * 0.5, size * 0.5) - a * centre;
+  // The reduced source: p = p' / r.
+  a = a * cv::Matx22d(1 / rx, 0, 0, 1 / ry);
+  // warpAffine works on pixel centres: shift by half a pixel on both sides.
+  b = b + a * cv::Vec2d(0.5, 0.5) - cv::Vec2d(0.5, 0.5);
+  const cv::Matx23d m(a(0, 0), a(0, 1), b[0], a(1, 0), a(1, 1), b[1]);
+  cv::warpAffine(source, crop.pixels, m, {size, size}, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar::all(0));
+  return crop;
+}
+
+cv::Mat toBlob(const RegionCrop& crop, float low, float high) {
+  const double scale = (high - low) / 255.0;
+  return cv::dnn::blobFromImage(crop.pixels, scale, {}, cv::Scalar::all(-low / scale), /*swapRB=*/true, false);
+}
+
+}  // namespace kestrel
