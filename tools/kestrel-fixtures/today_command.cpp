@@ -33,7 +33,7 @@ int runToday(const TodayOptions& options) {
   const Instant now = options.at.empty() ? currentInstant() : parseTime(options.at, "--at");
   const CheckLogStore log{std::filesystem::path(options.logDir) / "logs", LogClock{parseZone(options.zone, "--tz")}};
   const TodayLog today = TodayLog::read(log, {}, true, now);
-  std::cout << "Today's score: " << TodaySummary::scoreText(today.scorePercent) << "\n";
+  std::cout << "Today's score: " << TodaySummary::percentText(today.scorePercent) << "\n";
   std::cout << TodaySummary::targetText << "\n";
   if (today.alerts.empty()) std::cout << AlertHistory::emptyText << "\n";
   for (const auto& row : today.alerts) std::cout << row.text() << "\n";
