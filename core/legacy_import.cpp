@@ -30,6 +30,14 @@ fs::path sourceFolder(const fs::path& home) { return home / sourceFolderPath(); 
 
 fs::path sourcePreferences(const fs::path& home) { return home / sourcePreferencesPath(); }
 
+std::optional<SettingValues> readPreferences(const fs::path& file) {
+  const auto text = readFile(file);
+  if (!text) return std::nullopt;
+  const Json json = Json::parse(*text, nullptr, /*allow_exceptions=*/false);
+  if (!json.is_object()) return std::nullopt;
+  return settingValuesFromJson(json);
+}
+
 Probe probeOfError(int error) {
   if (error == ENOENT) return {Probe::Missing{}};
   if (error == EACCES || error == EPERM) return {Probe::Denied{}};

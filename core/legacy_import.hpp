@@ -32,6 +32,11 @@ std::filesystem::path sourcePreferencesPath();
 std::filesystem::path sourceFolder(const std::filesystem::path& home);
 std::filesystem::path sourcePreferences(const std::filesystem::path& home);
 
+// The settings in a preferences file (a JSON object of stored values, as the previous build
+// kept them); absent when the file cannot be read or holds no JSON object. Members that hold
+// no setting value are left out.
+std::optional<SettingValues> readPreferences(const std::filesystem::path& file);
+
 // What listing the old folder showed.
 struct Probe {
   struct Readable {

@@ -33,6 +33,19 @@ TEST(LegacyImportPaths, LieInThePreviousBuildsFlatpakFolder) {
             fs::path("/home/ann/.var/app/io.github.larkspur.Larkspur/config/Larkspur/settings.json"));
 }
 
+TEST(LegacyImportPreferences, ReadAJSONObjectOfStoredValues) {
+  TempFolder temp;
+  writeBytes(temp / "settings.json", R"({"glowEnabled": false, "checkInterval": 30, "chimeSound": "bell",
+                                         "nested": {"a": 1}, "none": null})");
+  writeBytes(temp / "array.json", "[1]");
+  writeBytes(temp / "garbage.json", "{\"glowEnabled\": fal");
+  EXPECT_EQ(readPreferences(temp / "settings.json"),
+            (SettingValues{{"glowEnabled", false}, {"checkInterval", std::int64_t{30}}, {"chimeSound", std::string("bell")}}));
+  EXPECT_EQ(readPreferences(temp / "array.json"), std::nullopt);
+  EXPECT_EQ(readPreferences(temp / "garbage.json"), std::nullopt);
+  EXPECT_EQ(readPreferences(temp / "missing.json"), std::nullopt);
+}
+
 TEST(LegacyImportProbe, MapsTheErrnoOfTheListing) {
   const std::vector<std::pair<int, Probe>> cases{
       {ENOENT, {Probe::Missing{}}},          {EACCES, {Probe::Denied{}}},

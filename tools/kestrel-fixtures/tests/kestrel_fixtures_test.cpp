@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempFolder;
 
-struct Run {
+struct Finished {
   int status = -1;
   std::string out;
   std::string err;
@@ -32,14 +33,14 @@ std::string quoted(const std::string& text) {
 }
 
 // Runs the program with the arguments; its standard output and error are kept in `temp`.
-Run run(const TempFolder& temp, const std::vector<std::string>& arguments) {
+Finished run(const TempFolder& temp, const std::vector<std::string>& arguments) {
   std::string command = quoted(KESTREL_FIXTURES_PROGRAM);
   for (const auto& argument : arguments) command += " " + quoted(argument);
   const fs::path out = temp / "stdout.txt";
   const fs::path err = temp / "stderr.txt";
   command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
   const int status = std::system(command.c_str());
-  return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out).value_or(""), readFile(err).value_or("")};
+  return Finished{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out).value_or(""), readFile(err).value_or("")};
 }
 
 Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
@@ -82,10 +83,16 @@ struct Replay {
     writeFileAtomically(settings, R"({"checkInterval": 15, "chimeEnabled": false, "unknown": [1]})");
   }
 
-  std::vector<std::string> arguments(std::vector<std::string> extra = {}) const {
-    std::vector<std::string> all{"replay", "--skeleton", skeleton, "--baselines", baselines,
-                                 "--settings", settings, "--log-dir", data};
-    all.insert(all.end(), extra.begin(), extra.end());
+  // The replay command with every option, `changes` replacing or adding options.
+  std::vector<std::string> arguments(const std::map<std::string, std::string>& changes = {}) const {
+    std::map<std::string, std::string> options{
+        {"--skeleton", skeleton}, {"--baselines", baselines}, {"--settings", settings}, {"--log-dir", data}};
+    for (const auto& [option, value] : changes) options[option] = value;
+    std::vector<std::string> all{"replay"};
+    for (const auto& [option, value] : options) {
+      all.push_back(option);
+      all.push_back(value);
+    }
     return all;
   }
 
@@ -103,7 +110,7 @@ struct Replay {
 
 TEST(KestrelFixturesReplay, WritesTheDayLogOfBadThenGoodChecks) {
   Replay replay;
-  const Run result = run(replay.temp, replay.arguments());
+  const Finished result = run(replay.temp, replay.arguments());
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "replay checks=8 alerts=1\n");
   EXPECT_EQ(result.err, "");
@@ -133,8 +140,8 @@ TEST(KestrelFixturesReplay, WritesTheDayLogOfBadThenGoodChecks) {
 
 TEST(KestrelFixturesReplay, EpochAndZoneNameTheDayFiles) {
   Replay replay;
-  const Run result =
-      run(replay.temp, replay.arguments({"--epoch", "2026-01-05T23:59:30+01:00", "--tz", "Europe/Berlin"}));
+  const Finished result =
+      run(replay.temp, replay.arguments({{"--epoch", "2026-01-05T23:59:30+01:00"}, {"--tz", "Europe/Berlin"}}));
   ASSERT_EQ(result.status, 0) << result.err;
   // Checks at 23:59:30, 23:59:45, then the day changes at the third.
   const auto before = replay.lines("2026-01-05");
@@ -148,11 +155,11 @@ TEST(KestrelFixturesReplay, EpochAndZoneNameTheDayFiles) {
 TEST(KestrelFixturesToday, ShowsTheScoreTargetAndAlertsOfTheDay) {
   Replay replay;
   ASSERT_EQ(run(replay.temp, replay.arguments()).status, 0);
-  const Run today = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-05T18:00:00Z"});
+  const Finished today = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-05T18:00:00Z"});
   EXPECT_EQ(today.status, 0) << today.err;
   EXPECT_EQ(today.out, "Today's score: 50 %\nTarget 80 %\n09:00  Too close to the screen · sit back · < 1 min\n");
 
-  const Run other = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-06T01:00:00+02:00",
+  const Finished other = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-06T01:00:00+02:00",
                                       "--tz", "Europe/Athens"});
   EXPECT_EQ(other.status, 0) << other.err;
   EXPECT_EQ(other.out, "Today's score: —\nTarget 80 %\nNo alerts today.\n");
@@ -169,23 +176,23 @@ TEST(KestrelFixturesArguments, BadArgumentsAndUnreadableFilesExitWithTwo) {
   };
   const std::vector<Case> cases{
       {{"replay", "--baselines", replay.baselines, "--log-dir", replay.data}, "--skeleton is required"},
-      {replay.arguments({"--skeleton", missing}), "cannot read skeleton file " + missing},
-      {replay.arguments({"--skeleton", (replay.temp / "garbage.json").string()}), "is not JSON"},
-      {replay.arguments({"--skeleton", replay.baselines}), "is not a skeleton file"},
-      {replay.arguments({"--baselines", replay.skeleton}), "is not a calibration"},
-      {replay.arguments({"--settings", (replay.temp / "array.json").string()}), "is not a JSON object"},
-      {replay.arguments({"--epoch", "yesterday"}), "--epoch: \"yesterday\" is not a date and time"},
-      {replay.arguments({"--tz", "Mars/Olympus"}), "--tz: \"Mars/Olympus\" is not a time zone"},
-      {replay.arguments({"--end", "20"}), "holds 2 checks; at least 3 are needed"},
-      {replay.arguments({"--start", "ten"}), "--start"},
+      {replay.arguments({{"--skeleton", missing}}), "cannot read skeleton file " + missing},
+      {replay.arguments({{"--skeleton", (replay.temp / "garbage.json").string()}}), "is not JSON"},
+      {replay.arguments({{"--skeleton", replay.baselines}}), "is not a skeleton file"},
+      {replay.arguments({{"--baselines", replay.skeleton}}), "is not a calibration"},
+      {replay.arguments({{"--settings", (replay.temp / "array.json").string()}}), "is not a JSON object"},
+      {replay.arguments({{"--epoch", "yesterday"}}), "--epoch: \"yesterday\" is not a date and time"},
+      {replay.arguments({{"--tz", "Mars/Olympus"}}), "--tz: \"Mars/Olympus\" is not a time zone"},
+      {replay.arguments({{"--end", "20"}}), "holds 2 checks; at least 3 are needed"},
+      {replay.arguments({{"--start", "ten"}}), "--start"},
       {{"today", "--log-dir", missing}, "is not a folder"},
-      {{"today", "--log-dir", replay.data, "--at", "noon"}, "--at: \"noon\""},
+      {{"today", "--log-dir", replay.temp.path().string(), "--at", "noon"}, "--at: \"noon\""},
       {{"validate", "--index", missing}, "cannot read video index " + missing},
       {{"status", "--index", replay.baselines}, "is not a video index"},
-      {{"nonsense"}, "nonsense"},
+      {{"nonsense"}, "A subcommand is required"},
   };
   for (const Case& c : cases) {
-    const Run result = run(replay.temp, c.arguments);
+    const Finished result = run(replay.temp, c.arguments);
     EXPECT_EQ(result.status, 2) << c.arguments[0] << " " << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     EXPECT_EQ(result.out, "") << c.message;
@@ -196,7 +203,7 @@ TEST(KestrelFixturesArguments, BadArgumentsAndUnreadableFilesExitWithTwo) {
 TEST(KestrelFixturesArguments, EverySubcommandHasHelp) {
   TempFolder temp;
   for (const std::string command : {"validate", "status", "replay", "today"}) {
-    const Run result = run(temp, {command, "--help"});
+    const Finished result = run(temp, {command, "--help"});
     EXPECT_EQ(result.status, 0) << command;
     EXPECT_NE(result.out.find("kestrel-fixtures " + command), std::string::npos) << result.out;
   }
@@ -215,13 +222,13 @@ TEST(KestrelFixturesIndex, ValidateListsEveryProblem) {
   writeFileAtomically(index, R"({"schema": 2, "labels": [], "ranges": [)" +
                                  range("a.mov", "look up", "calibration", 0, 0, 63) + "," +
                                  range("a.mov", "chin on palm", "calibration", 5, 9) + "]}");
-  const Run bad = run(temp, {"validate", "--index", index});
+  const Finished bad = run(temp, {"validate", "--index", index});
   EXPECT_EQ(bad.status, 1) << bad.err;
   EXPECT_EQ(bad.out, "badRange(0)\nmissingHash(0)\nexpectationMismatch(1)\n");
 
   writeFileAtomically(index, R"({"schema": 2, "labels": [], "ranges": [)" +
                                  range("a.mov", "look up", "calibration", 3, 9) + "]}");
-  const Run good = run(temp, {"validate", "--index", index});
+  const Finished good = run(temp, {"validate", "--index", index});
   EXPECT_EQ(good.status, 0) << good.err;
   EXPECT_EQ(good.out, index + ": 1 ranges, 0 labels, no problems\n");
 }
@@ -235,14 +242,14 @@ TEST(KestrelFixturesIndex, StatusReportsEachVideoAndTheDecision) {
                                  range("a.mov", "look down", "calibration", 3, 9) + "]}");
   writeFileAtomically(temp / "skeletons" / "b.skeleton.json", "not json");
   const std::vector<std::string> arguments{"status", "--index", index, "--skeletons", (temp / "skeletons").string()};
-  const Run result = run(temp, arguments);
+  const Finished result = run(temp, arguments);
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out,
             "a.mov: missing\nb.mov: wrong schema\n"
             "skip: skeleton not usable — a.mov: missing (+1 more); run kestrel-fixtures convert\n");
   auto required = arguments;
   required.push_back("--required");
-  const Run failed = run(temp, required);
+  const Finished failed = run(temp, required);
   EXPECT_EQ(failed.status, 1);
   EXPECT_NE(failed.out.find("fail: skeleton not usable"), std::string::npos);
 }
