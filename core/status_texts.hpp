@@ -15,6 +15,7 @@
 namespace kestrel {
 
 class Monitor;
+struct CheckLogStore;
 
 // The tray icon: the last definite reading, or why there is none.
 enum class MenuIconState { good, bad, idle, cameraProblem };
@@ -67,6 +68,8 @@ struct TodaySummary {
   static std::string percentText(std::optional<std::int64_t> scorePercent);
   // "checked 12 s ago", "checked 3 min ago", "checked 2 h ago", or "no check yet".
   static std::string ageText(std::optional<Instant> since, Instant now);
+  // Today's score from the day's log of `now`; absent when no check of the day counts.
+  static std::optional<std::int64_t> scorePercent(const CheckLogStore& log, Instant now);
 
   bool operator==(const TodaySummary&) const = default;
 };

@@ -129,8 +129,12 @@ Analyzer::Output Analyzer::analyzeImage(const cv::Mat& bgr, bool includeLandmark
             {PosePoint::rightWrist, PosePoint::rightIndex, PosePoint::rightPinky},
         }};
         for (const auto& [wrist, index, pinky] : arms) {
-          const auto region = handRegionFromPose((*pose)[wrist].point, (*pose)[index].point, (*pose)[pinky].point);
-          if (region && nearFace(*region, tallest->box) && found.size() < maxHands) lookForHand(*region);
+          const auto& p = *pose;
+          const float seen = std::max({p[wrist].visibility, p[index].visibility, p[pinky].visibility});
+          const auto region = handRegionFromPose(p[wrist].point, p[index].point, p[pinky].point);
+          if (seen >= minHandVisibility && region && nearFace(*region, tallest->box) && found.size() < maxHands) {
+            lookForHand(*region);
+          }
         }
       }
     } else {

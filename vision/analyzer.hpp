@@ -24,13 +24,16 @@ namespace kestrel {
 // - faces: short-range face detection over the whole frame;
 // - body: the pose model looks where the tallest face's body must be, so no person
 //   detector runs; the neck is the midpoint of the shoulders;
-// - hands: the hand model looks only where the pose model puts a hand near the face (where
+// - hands: the hand model looks only where the pose model sees a hand near the face (where
 //   a hand matters); a frame without a face has its hands found by the palm detector;
 // - face landmarks, only when asked for: the face mesh of the tallest face.
 // Each call is independent of the ones before. One analyzer is used by one thread at a time.
 class Analyzer {
  public:
   static constexpr std::size_t maxHands = 2;
+  // The hand model runs on a hand of the pose only when the pose model sees its wrist,
+  // index or pinky at least this likely in view: each run costs as much as half the pose.
+  static constexpr float minHandVisibility = 0.5F;
   // A body joint the pose model places outside the frame keeps this share of its
   // visibility as its confidence: a guess, not a sighting.
   static constexpr float outsideFrameShare = 0.2F;

@@ -1,6 +1,7 @@
 #include "vision/model_store.hpp"
 
 #include <cstdlib>
+#include <optional>
 
 #include "core/sha256.hpp"
 #include "vision/model_hashes.hpp"
@@ -8,10 +9,20 @@
 
 namespace kestrel {
 
+namespace {
+
+std::optional<std::filesystem::path> environment(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  return std::filesystem::path(value);
+}
+
+}  // namespace
+
 std::filesystem::path defaultModelFolder() {
-  const char* configured = std::getenv("KESTREL_MODELS");
-  if (configured != nullptr && *configured != '\0') return configured;
-  return KESTREL_MODELS_DIR;
+  if (auto configured = environment("KESTREL_MODELS")) return *configured;
+  const auto data = environment("XDG_DATA_HOME").value_or(environment("HOME").value_or("/") / ".local" / "share");
+  return data / "Kestrel" / "models";
 }
 
 cv::dnn::Net loadModel(const std::filesystem::path& folder, const std::string& name) {

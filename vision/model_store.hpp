@@ -6,9 +6,9 @@
 
 namespace kestrel {
 
-// Where the analyzer's models are: $KESTREL_MODELS when set and not empty, else the
-// folder the set-up installs into (models/ in the source tree unless the build says
-// otherwise).
+// Where the analyzer's models are: $KESTREL_MODELS when set and not empty, else
+// Kestrel/models in $XDG_DATA_HOME (~/.local/share when unset or empty), where the set-up
+// installs them.
 std::filesystem::path defaultModelFolder();
 
 // Loads one model of the folder after checking its SHA-256 against the value pinned for

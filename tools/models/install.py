@@ -9,7 +9,9 @@ tflite2onnx.py. Every file fetched, extracted or made is checked against the SHA
 pinned in SHA256SUMS beside this script; a mismatch stops the installation with an
 error and leaves nothing unchecked in place.
 
-The destination is --dest, else $KESTREL_MODELS, else the repository's models/ folder.
+The destination is --dest, else $KESTREL_MODELS, else $XDG_DATA_HOME/Kestrel/models
+(~/.local/share/Kestrel/models), the folder the programs read when KESTREL_MODELS is not
+set; every checkout of the repository on the machine shares it.
 Package tarballs are kept in npm/ and extracted TensorFlow Lite files in tflite/ under
 the destination, so a second run only re-checks the hashes.
 """
@@ -61,6 +63,11 @@ MODELS = [
 
 class InstallError(Exception):
     pass
+
+
+def default_folder():
+    data = os.environ.get("XDG_DATA_HOME") or os.path.join(os.path.expanduser("~"), ".local", "share")
+    return Path(data) / "Kestrel" / "models"
 
 
 def pinned_hashes():
@@ -191,9 +198,9 @@ def install_model(dest, model, pins):
 
 def main(argv):
     parser = argparse.ArgumentParser(description="Fetch, convert and check the vision models.")
-    parser.add_argument("--dest", help="folder for the models (default: $KESTREL_MODELS or models/)")
+    parser.add_argument("--dest", help="folder for the models (default: $KESTREL_MODELS or ~/.local/share/Kestrel/models)")
     args = parser.parse_args(argv)
-    dest = Path(args.dest or os.environ.get("KESTREL_MODELS") or HERE.parent.parent / "models")
+    dest = Path(args.dest or os.environ.get("KESTREL_MODELS") or default_folder())
     pins = pinned_hashes()
     try:
         dest.mkdir(parents=True, exist_ok=True)

@@ -1,0 +1,84 @@
+#include "camera/raw_frame.hpp"
+
+#include <linux/videodev2.h>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "vision/vision_error.hpp"
+
+namespace kestrel {
+
+namespace {
+
+// A plane of `rows` rows, `stride` bytes apart, copied from `offset` in the buffer.
+std::optional<Plane> plane(const RawFrame& raw, std::size_t offset, int rows, int stride) {
+  const auto length = static_cast<std::size_t>(rows) * static_cast<std::size_t>(stride);
+  if (raw.bytes.size() < offset + length) return std::nullopt;
+  const auto first = raw.bytes.begin() + static_cast<std::ptrdiff_t>(offset);
+  return Plane{{first, first + static_cast<std::ptrdiff_t>(length)}, stride};
+}
+
+std::optional<Frame> asBgr(const Frame& frame) {
+  try {
+    return frameFromBgr(toBgr(frame));
+  } catch (const VisionError&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDecoder& jpeg) {
+  const int w = raw.width;
+  const int h = raw.height;
+  if (raw.fourcc == V4L2_PIX_FMT_MJPEG || raw.fourcc == V4L2_PIX_FMT_JPEG) return jpeg.decode(raw.bytes);
+  if (w <= 0 || h <= 0) return std::nullopt;
+  const auto rowBytes = [&](int minimum) { return raw.bytesPerLine > 0 ? raw.bytesPerLine : minimum; };
+  switch (raw.fourcc) {
+    case V4L2_PIX_FMT_NV12: {
+      const int stride = rowBytes(w);
+      const auto y = plane(raw, 0, h, stride);
+      const auto uv = plane(raw, static_cast<std::size_t>(stride) * static_cast<std::size_t>(h), h / 2, stride);
+      if (!y || !uv) return std::nullopt;
+      Frame frame{w, h, PixelFormat::nv12, {*y, *uv}};
+      return keepYUV420 ? std::optional<Frame>(std::move(frame)) : asBgr(frame);
+    }
+    case V4L2_PIX_FMT_YUV420: {
+      const int stride = rowBytes(w);
+      const int chroma = stride / 2;
+      const auto lumaBytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(h);
+      const auto chromaBytes = static_cast<std::size_t>(chroma) * static_cast<std::size_t>(h / 2);
+      const auto y = plane(raw, 0, h, stride);
+      const auto u = plane(raw, lumaBytes, h / 2, chroma);
+      const auto v = plane(raw, lumaBytes + chromaBytes, h / 2, chroma);
+      if (!y || !u || !v) return std::nullopt;
+      Frame frame{w, h, PixelFormat::yu12, {*y, *u, *v}};
+      return keepYUV420 ? std::optional<Frame>(std::move(frame)) : asBgr(frame);
+    }
+    case V4L2_PIX_FMT_YUYV: {
+      const auto packed = plane(raw, 0, h, rowBytes(2 * w));
+      if (!packed) return std::nullopt;
+      return asBgr(Frame{w, h, PixelFormat::yuyv, {*packed}});
+    }
+    case V4L2_PIX_FMT_BGR24: {
+      const auto packed = plane(raw, 0, h, rowBytes(3 * w));
+      if (!packed) return std::nullopt;
+      return asBgr(Frame{w, h, PixelFormat::bgr, {*packed}});
+    }
+    case V4L2_PIX_FMT_RGB24: {
+      const auto packed = plane(raw, 0, h, rowBytes(3 * w));
+      if (!packed || packed->stride < 3 * w) return std::nullopt;
+      // OpenCV only reads through this header.
+      const cv::Mat rgb(h, w, CV_8UC3, const_cast<std::uint8_t*>(packed->bytes.data()),
+                        static_cast<std::size_t>(packed->stride));
+      cv::Mat bgr;
+      cv::cvtColor(rgb, bgr, cv::COLOR_RGB2BGR);
+      return frameFromBgr(bgr);
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace kestrel

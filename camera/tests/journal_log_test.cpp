@@ -1,0 +1,54 @@
+#include "camera/journal_log.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sstream>
+
+#include "camera/recording_log.hpp"
+
+namespace kestrel {
+namespace {
+
+TEST(JournalLog, SendsOneEntryWithThePrefixPriorityAndApplicationFields) {
+  std::vector<std::vector<std::string>> sent;
+  std::ostringstream fallback;
+  JournalLog log(
+      "io.github.kestrel.Kestrel",
+      [&](const std::vector<std::string>& fields) {
+        sent.push_back(fields);
+        return 0;
+      },
+      fallback);
+  log.notice("camera doze start wake=57");
+  log.info("frame analysed");
+  log.error("chime failed");
+  ASSERT_EQ(sent.size(), 3U);
+  EXPECT_EQ(sent[0], (std::vector<std::string>{"MESSAGE=Larkspur camera doze start wake=57", "PRIORITY=5",
+                                               "SYSLOG_IDENTIFIER=kestrel",
+                                               "KESTREL_SUBSYSTEM=io.github.kestrel.Kestrel", "KESTREL_CATEGORY=app"}));
+  EXPECT_EQ(sent[1][1], "PRIORITY=6");
+  EXPECT_EQ(sent[2][1], "PRIORITY=3");
+  EXPECT_EQ(fallback.str(), "");
+}
+
+TEST(JournalLog, WritesToTheFallbackWhenNoJournalListens) {
+  std::ostringstream fallback;
+  JournalLog log("io.github.kestrel.Kestrel", [](const std::vector<std::string>&) { return -ENOENT; }, fallback);
+  log.notice("camera doze ended reason=wake");
+  log.error("picture write failed alertId=a1: disk full");
+  EXPECT_EQ(fallback.str(), "Larkspur camera doze ended reason=wake\nLarkspur picture write failed alertId=a1: disk full\n");
+}
+
+TEST(RecordingLog, KeepsLevelsAndMessagesInOrder) {
+  RecordingLog log;
+  log.notice("a");
+  log.error("b");
+  EXPECT_EQ(log.lines(), (std::vector<RecordingLog::Line>{{LogLevel::notice, "a"}, {LogLevel::error, "b"}}));
+  EXPECT_EQ(log.messages(), (std::vector<std::string>{"a", "b"}));
+  log.clear();
+  EXPECT_TRUE(log.lines().empty());
+}
+
+}  // namespace
+}  // namespace kestrel
