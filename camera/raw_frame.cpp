@@ -29,10 +29,40 @@ std::optional<Frame> asBgr(const Frame& frame) {
 
 }  // namespace
 
+std::size_t jpegLength(std::span<const std::uint8_t> bytes) {
+  const std::size_t size = bytes.size();
+  if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return size;
+  std::size_t at = 2;
+  bool entropy = false;  // inside the coded data after a start of scan
+  while (at + 1 < size) {
+    if (bytes[at] != 0xFF) {
+      if (!entropy) return size;  // not a marker where one must be
+      ++at;
+      continue;
+    }
+    const std::uint8_t marker = bytes[at + 1];
+    if (marker == 0xD9) return at + 2;
+    // Stuffed zero bytes, fill bytes and restart markers belong to the coded data.
+    if (marker == 0x00 || marker == 0xFF || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+      at += marker == 0xFF ? 1 : 2;
+      continue;
+    }
+    if (at + 3 >= size) return size;
+    const std::size_t length = (static_cast<std::size_t>(bytes[at + 2]) << 8) | bytes[at + 3];
+    if (length < 2) return size;
+    at += 2 + length;
+    entropy = marker == 0xDA;
+  }
+  return size;
+}
+
 std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDecoder& jpeg) {
   const int w = raw.width;
   const int h = raw.height;
-  if (raw.fourcc == V4L2_PIX_FMT_MJPEG || raw.fourcc == V4L2_PIX_FMT_JPEG) return jpeg.decode(raw.bytes);
+  if (raw.fourcc == V4L2_PIX_FMT_MJPEG || raw.fourcc == V4L2_PIX_FMT_JPEG) {
+    // The image alone: what follows its end in the buffer is an older frame's.
+    return jpeg.decode(raw.bytes.first(jpegLength(raw.bytes)));
+  }
   if (w <= 0 || h <= 0) return std::nullopt;
   const auto rowBytes = [&](int minimum) { return raw.bytesPerLine > 0 ? raw.bytesPerLine : minimum; };
   switch (raw.fourcc) {

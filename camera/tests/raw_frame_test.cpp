@@ -119,5 +119,38 @@ TEST(RawFrame, MotionJpegDecodesToBgrEvenWithoutHuffmanTables) {
   EXPECT_EQ(convert(V4L2_PIX_FMT_JPEG, 0, 0, 0, {}), std::nullopt);
 }
 
+TEST(RawFrame, AJpegImageEndsAtItsOwnEndMarker) {
+  // SOI; an APP1 segment whose payload holds an end marker (an embedded thumbnail's); a start
+  // of scan whose coded data holds a stuffed 0xFF, a restart marker and fill bytes; EOI.
+  const Bytes image = {0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x06, 0xFF, 0xD9, 0xFF, 0xD8, 0xFF, 0xDA, 0x00,
+                       0x03, 0x01, 0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD3, 0x56, 0xFF, 0xFF, 0xD9};
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    std::size_t length;
+  };
+  Bytes stale = image;  // the rest of the buffer still holds an older, larger image
+  stale.insert(stale.end(), {0x12, 0xFF, 0xD9, 0xFF, 0xD8, 0x00});
+  const Case cases[] = {
+      {"exactly the image", image, image.size()},
+      {"followed by an older image's bytes", stale, image.size()},
+      {"no end marker", Bytes(image.begin(), image.end() - 2), image.size() - 2},
+      {"cut inside a segment's length", Bytes(image.begin(), image.begin() + 4), 4},
+      {"a segment running past the end", {0xFF, 0xD8, 0xFF, 0xE0, 0x40, 0x00, 0xFF, 0xD9}, 8},
+      {"a segment length below two", {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01, 0xFF, 0xD9}, 8},
+      {"no marker where one must be", {0xFF, 0xD8, 0x12, 0xFF, 0xD9}, 5},
+      {"not a JPEG image", {0x00, 0x01, 0xFF, 0xD9}, 4},
+      {"nothing", {}, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(jpegLength(c.bytes), c.length) << c.what;
+
+  // A real image followed by stale bytes decodes as the image alone.
+  const Bytes jpeg = jpegOf(cv::Mat(16, 32, CV_8UC3, cv::Scalar(40, 120, 200)));
+  Bytes padded = jpeg;
+  padded.insert(padded.end(), jpeg.begin(), jpeg.end() - 7);
+  EXPECT_EQ(jpegLength(padded), jpeg.size());
+  EXPECT_EQ(convert(V4L2_PIX_FMT_MJPEG, 0, 0, 0, padded), convert(V4L2_PIX_FMT_MJPEG, 0, 0, 0, jpeg));
+}
+
 }  // namespace
 }  // namespace kestrel

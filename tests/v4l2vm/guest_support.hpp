@@ -90,6 +90,21 @@ class QueueExecutor final : public Executor {
   QueueExecutor();
   void post(std::function<void()> task) override { queue_.async(std::move(task)); }
   void sync() { queue_.sync(); }
+  // Runs `task` on the queue and waits for its result: a camera is called only from the
+  // queue its frames are handed to, so that no frame is read while its buffer goes away.
+  template <class Task>
+  auto call(Task task) {
+    using Result = std::invoke_result_t<Task>;
+    if constexpr (std::is_void_v<Result>) {
+      queue_.async(task);
+      queue_.sync();
+    } else {
+      std::optional<Result> result;
+      queue_.async([&result, &task] { result.emplace(task()); });
+      queue_.sync();
+      return std::move(*result);
+    }
+  }
 
  private:
   SerialQueue queue_;

@@ -143,9 +143,11 @@ struct Rig {
         [this](const CaptureNotice& notice) { notices.add(notice); });
   }
   ~Rig() {
-    camera->stopRunning();
-    queue.sync();
-    camera.reset();
+    queue.call([this] { camera.reset(); });
+  }
+  template <class Task>
+  auto call(Task task) {
+    return queue.call(std::move(task));
   }
 };
 
@@ -185,11 +187,11 @@ bool showsNoise(const Frame& frame) {
 // The loopback node is a camera only while something feeds it.
 void discovery(Tally& tally) {
   Rig rig;
-  tally.equal(rig.camera->cameras(), std::vector<std::string>{vividId}, "unfed, the loopback node is no camera");
+  tally.equal(rig.call([&] { return rig.camera->cameras(); }), std::vector<std::string>{vividId}, "unfed, the loopback node is no camera");
   Producer producer;
   if (!tally.expect(producer.ready(), "the producer sets MJPG 1280x720 on the output side")) return;
   pause(0.5);
-  tally.equal(rig.camera->cameras(), std::vector<std::string>{vividId, loopbackId},
+  tally.equal(rig.call([&] { return rig.camera->cameras(); }), std::vector<std::string>{vividId, loopbackId},
               "fed, it is a camera after vivid's");
 }
 
@@ -201,19 +203,19 @@ void mjpeg(Tally& tally) {
              " bytes");
   pause(0.5);
   Rig rig;
-  if (!tally.equal(rig.camera->open(loopbackId), std::optional<CaptureError>(), "opens")) return;
-  const auto offered = rig.camera->formats();
+  if (!tally.equal(rig.call([&] { return rig.camera->open(loopbackId); }), std::optional<CaptureError>(), "opens")) return;
+  const auto offered = rig.call([&] { return rig.camera->formats(); });
   tally.equal(offered, std::vector<DeviceFormat>{{width, height, "MJPG", false, {{fps, fps}}}},
               "one format: MJPG 1280x720 at 30 fps");
   std::vector<CaptureFormat::Candidate> candidates;
   for (const auto& f : offered) candidates.push_back({f.width, f.height, f.isYUV420});
   const auto chosen = CaptureFormat::choose(candidates);
   tally.equal(chosen, std::optional<std::size_t>(0), "it is chosen");
-  if (!tally.expect(chosen && rig.camera->setActiveFormat(*chosen), "it is set")) return;
+  if (!tally.expect(chosen && rig.call([&] { return rig.camera->setActiveFormat(*chosen); }), "it is set")) return;
   const auto idle = FrameRate::choose(offered.front().frameRates, false);
-  tally.equal(rig.camera->setFrameRate(idle.value_or(0)), std::optional<FrameRateRange>(FrameRateRange{fps, fps}),
+  tally.equal(rig.call([&] { return rig.camera->setFrameRate(idle.value_or(0)); }), std::optional<FrameRateRange>(FrameRateRange{fps, fps}),
               "the idle rate is the only one");
-  rig.camera->startRunning();
+  rig.call([&] { return rig.camera->startRunning(); });
   tally.expect(rig.frames.waitFor(31, 10), "thirty-one frames arrive");
   std::vector<Instant> arrivals;
   for (const auto& frame : rig.frames.items()) arrivals.push_back(frame.arrival);
@@ -224,7 +226,7 @@ void mjpeg(Tally& tally) {
   rig.decode = true;
   rig.frames.clear();
   tally.expect(rig.frames.waitFor(20, 10), "twenty frames decoded");
-  rig.camera->stopRunning();
+  rig.call([&] { return rig.camera->stopRunning(); });
   rig.queue.sync();
   std::int64_t unreadable = 0;
   std::int64_t large = 0;

@@ -50,9 +50,11 @@ struct Rig {
         [this](const CaptureNotice& notice) { notices.add(notice); });
   }
   ~Rig() {
-    camera->stopRunning();
-    queue.sync();
-    camera.reset();
+    queue.call([this] { camera.reset(); });
+  }
+  template <class Task>
+  auto call(Task task) {
+    return queue.call(std::move(task));
   }
   std::vector<Instant> arrivals() const {
     std::vector<Instant> instants;
@@ -119,9 +121,9 @@ std::string show(const std::vector<std::array<int, 3>>& colours) {
 
 bool streamsOneFrame(Rig& rig, Tally& tally, const std::string& what) {
   rig.frames.clear();
-  rig.camera->startRunning();
+  rig.call([&] { return rig.camera->startRunning(); });
   const bool arrived = rig.frames.waitFor(1, 5);
-  rig.camera->stopRunning();
+  rig.call([&] { return rig.camera->stopRunning(); });
   rig.queue.sync();
   return tally.expect(arrived, what + ": a frame arrives");
 }
@@ -132,22 +134,22 @@ void discovery(Tally& tally) {
   tally.equal(entries("/dev/v4l/by-path"), std::vector<std::string>{"platform-vivid.0-video-index0"},
               "udev made the by-path link");
   Rig rig;
-  const auto ids = rig.camera->cameras();
+  const auto ids = rig.call([&] { return rig.camera->cameras(); });
   tally.equal(ids, std::vector<std::string>{vividId}, "the camera is named by card and bus");
-  tally.equal(rig.camera->permission(), CameraPermission::authorized, "permission");
+  tally.equal(rig.call([&] { return rig.camera->permission(); }), CameraPermission::authorized, "permission");
   tally.equal(CameraSelection::choose(ids, std::nullopt), std::optional<std::string>(vividId), "first camera chosen");
   tally.equal(CameraSelection::choose(ids, std::string("usb-Other_Camera-video-index0")), std::optional<std::string>(),
               "an absent pinned camera chooses none");
-  const auto missing = rig.camera->open("usb-Other_Camera-video-index0");
+  const auto missing = rig.call([&] { return rig.camera->open("usb-Other_Camera-video-index0"); });
   tally.expect(missing && missing->kind == CaptureError::Kind::missing, "opening an absent camera is `missing`");
-  tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "the camera opens");
+  tally.equal(rig.call([&] { return rig.camera->open(vividId); }), std::optional<CaptureError>(), "the camera opens");
 }
 
 // The formats the driver offers, and the capture format chosen among them.
 void formats(Tally& tally) {
   Rig rig;
-  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
-  const auto offered = rig.camera->formats();
+  if (!tally.equal(rig.call([&] { return rig.camera->open(vividId); }), std::optional<CaptureError>(), "opens")) return;
+  const auto offered = rig.call([&] { return rig.camera->formats(); });
   tally.equal(pixelFormatsInOrder(offered), std::vector<std::string>{"YUYV", "YU12", "NV12", "RGB3", "BGR3"},
               "the readable pixel formats, in the driver's order");
   tally.equal(offered.size(), 5 * webcamSizes.size(), "every readable format at every size");
@@ -173,11 +175,11 @@ void formats(Tally& tally) {
 void frameRates(Tally& tally) {
   Rig rig;
   DriverProbe probe(vividNode);
-  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
-  const auto offered = rig.camera->formats();
+  if (!tally.equal(rig.call([&] { return rig.camera->open(vividId); }), std::optional<CaptureError>(), "opens")) return;
+  const auto offered = rig.call([&] { return rig.camera->formats(); });
   const auto index = indexOf(offered, "YU12", 1280, 720);
-  if (!tally.expect(index.has_value() && rig.camera->setActiveFormat(*index), "YU12 1280x720 is set")) return;
-  tally.equal(rig.camera->activeFormat(), std::optional<DeviceFormat>(offered[*index]), "active format");
+  if (!tally.expect(index.has_value() && rig.call([&] { return rig.camera->setActiveFormat(*index); }), "YU12 1280x720 is set")) return;
+  tally.equal(rig.call([&] { return rig.camera->activeFormat(); }), std::optional<DeviceFormat>(offered[*index]), "active format");
   tally.equal(probe.format(), std::optional<std::string>("YU12 1280x720"), "the driver captures YU12 1280x720");
   const auto& ranges = offered[*index].frameRates;
   tally.equal(FrameRate::choose(ranges, false), std::optional<double>(1), "idle rate");
@@ -190,7 +192,7 @@ void frameRates(Tally& tally) {
   for (const auto [asked, granted] : {Case{1, 1}, Case{10, 10}, Case{7, 10}, Case{12.5, 12.5}, Case{30, 12.5},
                                       Case{0.5, 1}, Case{4.5, 5}, Case{2, 2}}) {
     const std::string name = "asking " + std::to_string(asked) + " fps";
-    tally.equal(rig.camera->setFrameRate(asked), std::optional<FrameRateRange>(FrameRateRange{granted, granted}),
+    tally.equal(rig.call([&] { return rig.camera->setFrameRate(asked); }), std::optional<FrameRateRange>(FrameRateRange{granted, granted}),
                 name + " grants");
     tally.equal(probe.frameRate(), std::optional<double>(granted), name + ": the driver keeps it");
   }
@@ -200,14 +202,14 @@ void frameRates(Tally& tally) {
 void delivery(Tally& tally) {
   Rig rig;
   DriverProbe probe(vividNode);
-  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
-  const auto index = indexOf(rig.camera->formats(), "YU12", 1280, 720);
-  if (!tally.expect(index.has_value() && rig.camera->setActiveFormat(*index), "YU12 1280x720 is set")) return;
+  if (!tally.equal(rig.call([&] { return rig.camera->open(vividId); }), std::optional<CaptureError>(), "opens")) return;
+  const auto index = indexOf(rig.call([&] { return rig.camera->formats(); }), "YU12", 1280, 720);
+  if (!tally.expect(index.has_value() && rig.call([&] { return rig.camera->setActiveFormat(*index); }), "YU12 1280x720 is set")) return;
   tally.equal(probe.buffersHeld(), false, "no buffers held before the start");
-  rig.camera->setFrameRate(1);
+  rig.call([&] { return rig.camera->setFrameRate(1); });
   rig.decode = true;
-  rig.camera->startRunning();
-  tally.equal(rig.camera->isRunning(), true, "running");
+  rig.call([&] { return rig.camera->startRunning(); });
+  tally.equal(rig.call([&] { return rig.camera->isRunning(); }), true, "running");
   tally.equal(probe.buffersHeld(), true, "buffers held while streaming");
   tally.expect(rig.frames.waitFor(5, 10), "five frames at the idle rate");
   const double idleGap = medianGap(rig.arrivals());
@@ -231,7 +233,7 @@ void delivery(Tally& tally) {
   const auto seen = rig.frames.size();
   rig.frames.waitFor(seen + 1, 2);
   const Instant raised = rig.clock.now();
-  tally.equal(rig.camera->setFrameRate(10), std::optional<FrameRateRange>(FrameRateRange{10, 10}),
+  tally.equal(rig.call([&] { return rig.camera->setFrameRate(10); }), std::optional<FrameRateRange>(FrameRateRange{10, 10}),
               "raised to 10 fps while streaming");
   if (tally.expect(rig.frames.waitFor(seen + 2, 2), "a frame after the raise")) {
     tally.within(rig.frames.items()[seen + 1].arrival - raised, 0, 0.1 + 0.3,
@@ -242,10 +244,10 @@ void delivery(Tally& tally) {
   const double highGap = medianGap(rig.arrivals());
   tally.within(highGap, 0.08, 0.125, "high: a tenth of a second between frames (median)");
   tally.note("median gaps: idle " + std::to_string(idleGap) + " s, high " + std::to_string(highGap) + " s");
-  rig.camera->stopRunning();
+  rig.call([&] { return rig.camera->stopRunning(); });
   rig.queue.sync();
   const auto count = rig.frames.size();
-  tally.equal(rig.camera->isRunning(), false, "stopped");
+  tally.equal(rig.call([&] { return rig.camera->isRunning(); }), false, "stopped");
   tally.equal(probe.buffersHeld(), false, "no buffers held once stopped: the light is off");
   pause(0.5);
   tally.equal(rig.frames.size(), count, "no frame after the stop");
@@ -255,13 +257,13 @@ void delivery(Tally& tally) {
 // give them without any conversion and are the reference.
 void pixelLayouts(Tally& tally) {
   Rig rig;
-  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
+  if (!tally.equal(rig.call([&] { return rig.camera->open(vividId); }), std::optional<CaptureError>(), "opens")) return;
   rig.decode = true;
-  const auto offered = rig.camera->formats();
+  const auto offered = rig.call([&] { return rig.camera->formats(); });
   std::optional<std::vector<std::array<int, 3>>> reference;
   for (const std::string pixelFormat : {"RGB3", "BGR3", "YUYV", "YU12", "NV12"}) {
     const auto index = indexOf(offered, pixelFormat, 640, 360);
-    if (!tally.expect(index.has_value() && rig.camera->setActiveFormat(*index), pixelFormat + " 640x360 is set")) {
+    if (!tally.expect(index.has_value() && rig.call([&] { return rig.camera->setActiveFormat(*index); }), pixelFormat + " 640x360 is set")) {
       continue;
     }
     if (!streamsOneFrame(rig, tally, pixelFormat)) continue;
@@ -297,8 +299,8 @@ void pixelLayouts(Tally& tally) {
     tally.within(worst, 0, 8, pixelFormat + " matches the RGB colours (largest difference)");
   }
   // The preset: 1280x720 in the camera's first readable format, handed over as BGR.
-  rig.camera->usePreset();
-  tally.equal(rig.camera->activeFormat(), std::optional<DeviceFormat>(offered[*indexOf(offered, "YUYV", 1280, 720)]),
+  rig.call([&] { return rig.camera->usePreset(); });
+  tally.equal(rig.call([&] { return rig.camera->activeFormat(); }), std::optional<DeviceFormat>(offered[*indexOf(offered, "YUYV", 1280, 720)]),
               "the preset is YUYV 1280x720");
   if (streamsOneFrame(rig, tally, "preset")) {
     const auto pixels = rig.frames.items().front().pixels;
@@ -308,17 +310,17 @@ void pixelLayouts(Tally& tally) {
 }
 
 void streamAtHighRate(Rig& rig) {
-  const auto index = indexOf(rig.camera->formats(), "YU12", 1280, 720);
-  if (index) rig.camera->setActiveFormat(*index);
-  rig.camera->setFrameRate(10);
-  rig.camera->startRunning();
+  const auto index = indexOf(rig.call([&] { return rig.camera->formats(); }), "YU12", 1280, 720);
+  if (index) rig.call([&] { return rig.camera->setActiveFormat(*index); });
+  rig.call([&] { return rig.camera->setFrameRate(10); });
+  rig.call([&] { return rig.camera->startRunning(); });
 }
 
 // The driver's "Disconnect" control while streaming: the stream fails once, and only
 // unbinding and binding the device brings it back.
 void disconnectControl(Tally& tally) {
   Rig rig;
-  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
+  if (!tally.equal(rig.call([&] { return rig.camera->open(vividId); }), std::optional<CaptureError>(), "opens")) return;
   streamAtHighRate(rig);
   if (!tally.expect(rig.frames.waitFor(3, 5), "streaming")) return;
   {
@@ -335,7 +337,7 @@ void disconnectControl(Tally& tally) {
                  "the notice says disconnected or runtime error", kindText(kind));
     tally.note("notices: " + noticeTexts(notices).front());
   }
-  tally.equal(rig.camera->isRunning(), false, "the stream ended");
+  tally.equal(rig.call([&] { return rig.camera->isRunning(); }), false, "the stream ended");
   const auto frameCount = rig.frames.size();
   pause(0.5);
   tally.equal(rig.frames.size(), frameCount, "no frames after the failure");
@@ -345,16 +347,16 @@ void disconnectControl(Tally& tally) {
   tally.expect(rig.notices.waitFor(1, 5), "bind is noticed");
   pause(1.0);
   tally.note("after unbind and bind: " + std::to_string(rig.notices.size()) + " notices");
-  rig.camera->stopRunning();
+  rig.call([&] { return rig.camera->stopRunning(); });
 }
 
 // Unbinding the device while streaming is an unplug: one notice naming the camera; binding
 // it again is a plug, and the camera streams again under the same identifier.
 void unplug(Tally& tally) {
   Rig rig;
-  const auto ids = rig.camera->cameras();
+  const auto ids = rig.call([&] { return rig.camera->cameras(); });
   if (!tally.equal(ids, std::vector<std::string>{vividId}, "the camera is back")) return;
-  if (!tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens")) return;
+  if (!tally.equal(rig.call([&] { return rig.camera->open(vividId); }), std::optional<CaptureError>(), "opens")) return;
   streamAtHighRate(rig);
   if (!tally.expect(rig.frames.waitFor(3, 5), "streaming")) return;
   tally.equal(writeFile(vividUnbind, vividPlatformDevice), 0, "unbind");
@@ -362,22 +364,22 @@ void unplug(Tally& tally) {
   pause(1.5);
   tally.equal(noticeTexts(rig.notices.items()), std::vector<std::string>{"disconnected " + vividId},
               "exactly one notice: disconnected, naming the camera");
-  tally.equal(rig.camera->isRunning(), false, "the stream ended");
-  tally.equal(rig.camera->cameras(), std::vector<std::string>{}, "no camera while unbound");
+  tally.equal(rig.call([&] { return rig.camera->isRunning(); }), false, "the stream ended");
+  tally.equal(rig.call([&] { return rig.camera->cameras(); }), std::vector<std::string>{}, "no camera while unbound");
   rig.notices.clear();
-  rig.camera->startRunning();
+  rig.call([&] { return rig.camera->startRunning(); });
   tally.expect(rig.notices.waitFor(1, 2), "starting the lost camera is noticed");
   tally.equal(noticeTexts(rig.notices.items()), std::vector<std::string>{"runtime_error "},
               "starting the lost camera is a runtime error");
-  tally.equal(rig.camera->isRunning(), false, "the lost camera does not run");
+  tally.equal(rig.call([&] { return rig.camera->isRunning(); }), false, "the lost camera does not run");
   rig.notices.clear();
   tally.equal(writeFile(vividBind, vividPlatformDevice), 0, "bind");
   tally.expect(rig.notices.waitFor(1, 5), "a notice arrives");
   pause(1.0);
   tally.equal(noticeTexts(rig.notices.items()), std::vector<std::string>{"connected "},
               "exactly one notice: connected (no by-id link to name it)");
-  tally.equal(rig.camera->cameras(), std::vector<std::string>{vividId}, "the same identifier after the plug");
-  tally.equal(rig.camera->open(vividId), std::optional<CaptureError>(), "opens again");
+  tally.equal(rig.call([&] { return rig.camera->cameras(); }), std::vector<std::string>{vividId}, "the same identifier after the plug");
+  tally.equal(rig.call([&] { return rig.camera->open(vividId); }), std::optional<CaptureError>(), "opens again");
   rig.frames.clear();
   streamAtHighRate(rig);
   tally.expect(rig.frames.waitFor(3, 5), "streams again");
