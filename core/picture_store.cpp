@@ -29,8 +29,20 @@ std::optional<std::vector<std::string>> names(const fs::path& folder) {
   return result;
 }
 
+std::string withExtension(std::string_view stem, std::string_view extension) {
+  return std::string(stem) + "." + std::string(extension);
+}
+
+bool isUsableStem(std::string_view stem) {
+  return stem.find('/') == std::string_view::npos && stem.find('\0') == std::string_view::npos;
+}
+
+constexpr std::string_view recordSuffix = ".json";
+
+}  // namespace
+
 // Tells backup tools that honour cache directory tags to leave the pictures out.
-void tagAsCache(const fs::path& root) {
+void excludeFromBackups(const fs::path& root) {
   static constexpr std::string_view signature = "Signature: 8a477f597d28d172789f06886806bc55";
   const fs::path tag = root / "CACHEDIR.TAG";
   const auto existing = readFile(tag);
@@ -44,18 +56,6 @@ void tagAsCache(const fs::path& root) {
     // Backups that include the pictures are no reason to lose one.
   }
 }
-
-std::string withExtension(std::string_view stem, std::string_view extension) {
-  return std::string(stem) + "." + std::string(extension);
-}
-
-bool isUsableStem(std::string_view stem) {
-  return stem.find('/') == std::string_view::npos && stem.find('\0') == std::string_view::npos;
-}
-
-constexpr std::string_view recordSuffix = ".json";
-
-}  // namespace
 
 std::string PictureDay::title() const {
   if (!PictureNaming::isDayName(name)) return name;
@@ -83,7 +83,7 @@ fs::path PictureStore::photoFile(const PictureRecord& record) const {
 
 void PictureStore::createDayDirectory(const PictureRecord& record) const {
   fs::create_directories(root);
-  tagAsCache(root);
+  excludeFromBackups(root);
   fs::create_directories(dayDirectory(record));
 }
 

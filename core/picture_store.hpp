@@ -14,6 +14,10 @@
 
 namespace kestrel {
 
+// Writes a cache directory tag (CACHEDIR.TAG) into the folder, so that backup tools that honour
+// the tag leave it out; an existing tag is kept and failures are ignored.
+void excludeFromBackups(const std::filesystem::path& folder);
+
 // One stored picture as the History tab lists it.
 struct PictureEntry {
   std::string day;   // the day folder's name

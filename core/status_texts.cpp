@@ -163,8 +163,12 @@ TodaySummary::TodaySummary(const Monitor& monitor, CameraPermission permission,
     : status(statusText(monitor, permission, now)),
       icon(monitor.menuIcon(now, permissionNeeded(permission))),
       age(ageText(monitor.lastHandledCheckAt(), now)),
-      scoreText(scorePercent ? std::to_string(*scorePercent) + " %" : "—"),
+      scoreText(percentText(scorePercent)),
       lastCheck(monitor.lastCheckText()) {}
+
+std::string TodaySummary::percentText(std::optional<std::int64_t> scorePercent) {
+  return scorePercent ? std::to_string(*scorePercent) + " %" : "—";
+}
 
 std::string TodaySummary::statusText(const Monitor& monitor, CameraPermission permission, Instant now) {
   if (permissionNeeded(permission)) return "Camera access needed";

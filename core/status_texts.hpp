@@ -64,6 +64,8 @@ struct TodaySummary {
 
   // "Camera access needed" while permission is needed, otherwise the monitor's status.
   static std::string statusText(const Monitor& monitor, CameraPermission permission, Instant now);
+  // "72 %", or "—" without a score.
+  static std::string percentText(std::optional<std::int64_t> scorePercent);
   // "checked 12 s ago", "checked 3 min ago", "checked 2 h ago", or "no check yet".
   static std::string ageText(std::optional<Instant> since, Instant now);
   // Today's score from the day's log of `now`; absent when no check of the day counts.

@@ -15,5 +15,9 @@ struct UsageError : std::runtime_error {
 // Each subcommand lives in its own source file and adds itself to the program here. Its
 // callback runs when the subcommand is chosen and sets the exit status.
 void addAnalyzeCommand(CLI::App& app, int& status);
+void addValidateCommand(CLI::App& app, int& status);
+void addStatusCommand(CLI::App& app, int& status);
+void addReplayCommand(CLI::App& app, int& status);
+void addTodayCommand(CLI::App& app, int& status);
 
 }  // namespace kestrel::fixtures

@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   int status = exitOk;
   addAnalyzeCommand(app, status);
+  addValidateCommand(app, status);
+  addStatusCommand(app, status);
+  addReplayCommand(app, status);
+  addTodayCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -1,0 +1,258 @@
+// Runs the built kestrel-fixtures program on files made here and checks what it prints and writes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/baseline.hpp"
+#include "core/file_io.hpp"
+#include "core/json_io.hpp"
+#include "core/skeleton_file.hpp"
+#include "core/tests/temp_folder.hpp"
+
+namespace kestrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+struct Finished {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string quoted(const std::string& text) {
+  std::string result = "'";
+  for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
+}
+
+// Runs the program with the arguments; its standard output and error are kept in `temp`.
+Finished run(const TempFolder& temp, const std::vector<std::string>& arguments) {
+  std::string command = quoted(KESTREL_FIXTURES_PROGRAM);
+  for (const auto& argument : arguments) command += " " + quoted(argument);
+  const fs::path out = temp / "stdout.txt";
+  const fs::path err = temp / "stderr.txt";
+  command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
+  const int status = std::system(command.c_str());
+  return Finished{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out).value_or(""), readFile(err).value_or("")};
+}
+
+Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
+
+// The user sitting as calibrated, or far too close to the screen, in a 1000 × 1000 frame.
+Measurements sitting() {
+  const Body body{joint(550, 500, 0.8), joint(550, 350, 0.7), joint(400, 300, 0.6), joint(700, 300, 0.5)};
+  return Measurements{1000, 1000, 0.5, {Face{{400, 400, 300, 300}, 0.0, 0.0}}, {body}, {}};
+}
+Measurements tooClose() { return Measurements{1000, 1000, 0.5, {Face{{350, 350, 400, 400}, 0.0, 0.0}}, {}, {}}; }
+
+// 107 s of frames four a second: too close for the first minute, then sitting well.
+void writeSkeleton(const fs::path& path) {
+  SkeletonFile file;
+  file.header = {SkeletonFile::currentSchema, std::string(64, 'a'), {{"faceRectangles", 1}}, "test"};
+  for (int i = 0; i <= 428; ++i) {
+    const double time = i * 0.25;
+    file.frames.push_back({time, time < 60 ? tooClose() : sitting(), {}});
+  }
+  writeJSON(Json(file), path);
+}
+
+void writeBaselines(const fs::path& path) {
+  const BaselineSet set("set-1", "cam", {Baseline{ScreenRole::laptop, 0, 0, 0.3, 0.7, 0.25, std::nullopt}},
+                        Reach{0.3, 0.4});
+  writeJSON(Json(set), path);
+}
+
+// The folder of a replay's inputs and outputs.
+struct Replay {
+  TempFolder temp;
+  std::string skeleton = (temp / "clip.skeleton.json").string();
+  std::string baselines = (temp / "baselines.json").string();
+  std::string settings = (temp / "settings.json").string();
+  std::string data = (temp / "data").string();
+
+  Replay() {
+    writeSkeleton(skeleton);
+    writeBaselines(baselines);
+    writeFileAtomically(settings, R"({"checkInterval": 15, "chimeEnabled": false, "unknown": [1]})");
+  }
+
+  // The replay command with every option, `changes` replacing or adding options.
+  std::vector<std::string> arguments(const std::map<std::string, std::string>& changes = {}) const {
+    std::map<std::string, std::string> options{
+        {"--skeleton", skeleton}, {"--baselines", baselines}, {"--settings", settings}, {"--log-dir", data}};
+    for (const auto& [option, value] : changes) options[option] = value;
+    std::vector<std::string> all{"replay"};
+    for (const auto& [option, value] : options) {
+      all.push_back(option);
+      all.push_back(value);
+    }
+    return all;
+  }
+
+  std::vector<Json> lines(const std::string& day) const {
+    std::vector<Json> result;
+    const std::string text = readFile(fs::path(data) / "logs" / (day + ".jsonl")).value_or("");
+    std::size_t begin = 0;
+    for (std::size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1) {
+      result.push_back(Json::parse(text.substr(begin, end - begin)));
+    }
+    EXPECT_EQ(begin, text.size()) << "every line ends with a line feed";
+    return result;
+  }
+};
+
+TEST(KestrelFixturesReplay, WritesTheDayLogOfBadThenGoodChecks) {
+  Replay replay;
+  const Finished result = run(replay.temp, replay.arguments());
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "replay checks=8 alerts=1\n");
+  EXPECT_EQ(result.err, "");
+
+  const auto lines = replay.lines("2026-01-05");
+  std::vector<std::string> kinds;
+  for (const auto& line : lines) {
+    kinds.push_back(line["type"] == "check" ? "check" : line["event"].get<std::string>());
+  }
+  EXPECT_EQ(kinds, (std::vector<std::string>{"launch", "check", "check", "check", "check", "alert_raise", "check",
+                                             "check", "alert_clear", "check", "check"}));
+  EXPECT_EQ(lines[0]["t"], "2026-01-05T09:00:00Z");
+  EXPECT_EQ(lines[5], Json::parse(R"({"type":"event","schema":2,"t":"2026-01-05T09:00:45Z","event":"alert_raise",
+      "module":"head","alertId":"replay-1","hint":"Too close to the screen · sit back","hidden":false})"));
+  EXPECT_EQ(lines[8], Json::parse(R"({"type":"event","schema":2,"t":"2026-01-05T09:01:15Z","event":"alert_clear",
+      "module":"head","alertId":"replay-1","reason":"recovered"})"));
+  const Json& check = lines[4];
+  EXPECT_EQ(check["t"], "2026-01-05T09:00:45Z");
+  EXPECT_EQ(check["thresholdsId"], "t-2026-10-10a");
+  EXPECT_EQ(check["baselineId"], "set-1");
+  EXPECT_EQ(check["head"]["verdict"], "BAD");
+  EXPECT_EQ(check["ms"], 0);
+  EXPECT_EQ(check["burstMs"], 0);
+  EXPECT_EQ(check["burstFrames"].size(), 3u);
+  EXPECT_EQ(lines[10]["t"], "2026-01-05T09:01:45Z");
+}
+
+TEST(KestrelFixturesReplay, EpochAndZoneNameTheDayFiles) {
+  Replay replay;
+  const Finished result =
+      run(replay.temp, replay.arguments({{"--epoch", "2026-01-05T23:59:30+01:00"}, {"--tz", "Europe/Berlin"}}));
+  ASSERT_EQ(result.status, 0) << result.err;
+  // Checks at 23:59:30, 23:59:45, then the day changes at the third.
+  const auto before = replay.lines("2026-01-05");
+  const auto after = replay.lines("2026-01-06");
+  ASSERT_EQ(before.size(), 3u);
+  EXPECT_EQ(before[0]["t"], "2026-01-05T23:59:30+01:00");
+  EXPECT_EQ(after.front()["t"], "2026-01-06T00:00:00+01:00");
+  EXPECT_EQ(before.size() + after.size(), 11u);
+}
+
+TEST(KestrelFixturesToday, ShowsTheScoreTargetAndAlertsOfTheDay) {
+  Replay replay;
+  ASSERT_EQ(run(replay.temp, replay.arguments()).status, 0);
+  const Finished today = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-05T18:00:00Z"});
+  EXPECT_EQ(today.status, 0) << today.err;
+  EXPECT_EQ(today.out, "Today's score: 50 %\nTarget 80 %\n09:00  Too close to the screen · sit back · < 1 min\n");
+
+  const Finished other = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-06T01:00:00+02:00",
+                                      "--tz", "Europe/Athens"});
+  EXPECT_EQ(other.status, 0) << other.err;
+  EXPECT_EQ(other.out, "Today's score: —\nTarget 80 %\nNo alerts today.\n");
+}
+
+TEST(KestrelFixturesArguments, BadArgumentsAndUnreadableFilesExitWithTwo) {
+  Replay replay;
+  writeFileAtomically(replay.temp / "garbage.json", "{\"header\":");
+  writeFileAtomically(replay.temp / "array.json", "[1, 2]");
+  const std::string missing = (replay.temp / "missing.json").string();
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {{"replay", "--baselines", replay.baselines, "--log-dir", replay.data}, "--skeleton is required"},
+      {replay.arguments({{"--skeleton", missing}}), "cannot read skeleton file " + missing},
+      {replay.arguments({{"--skeleton", (replay.temp / "garbage.json").string()}}), "is not JSON"},
+      {replay.arguments({{"--skeleton", replay.baselines}}), "is not a skeleton file"},
+      {replay.arguments({{"--baselines", replay.skeleton}}), "is not a calibration"},
+      {replay.arguments({{"--settings", (replay.temp / "array.json").string()}}), "is not a JSON object"},
+      {replay.arguments({{"--epoch", "yesterday"}}), "--epoch: \"yesterday\" is not a date and time"},
+      {replay.arguments({{"--tz", "Mars/Olympus"}}), "--tz: \"Mars/Olympus\" is not a time zone"},
+      {replay.arguments({{"--end", "20"}}), "holds 2 checks; at least 3 are needed"},
+      {replay.arguments({{"--start", "ten"}}), "--start"},
+      {{"today", "--log-dir", missing}, "is not a folder"},
+      {{"today", "--log-dir", replay.temp.path().string(), "--at", "noon"}, "--at: \"noon\""},
+      {{"validate", "--index", missing}, "cannot read video index " + missing},
+      {{"status", "--index", replay.baselines}, "is not a video index"},
+      {{"nonsense"}, "A subcommand is required"},
+  };
+  for (const Case& c : cases) {
+    const Finished result = run(replay.temp, c.arguments);
+    EXPECT_EQ(result.status, 2) << c.arguments[0] << " " << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "") << c.message;
+  }
+  EXPECT_FALSE(fs::exists(fs::path(replay.data) / "logs")) << "nothing is written after a bad argument";
+}
+
+TEST(KestrelFixturesArguments, EverySubcommandHasHelp) {
+  TempFolder temp;
+  for (const std::string command : {"validate", "status", "replay", "today"}) {
+    const Finished result = run(temp, {command, "--help"});
+    EXPECT_EQ(result.status, 0) << command;
+    EXPECT_NE(result.out.find("kestrel-fixtures " + command), std::string::npos) << result.out;
+  }
+}
+
+std::string range(const std::string& video, const std::string& label, const std::string& expected, double start,
+                  double end, std::size_t hashLength = 64) {
+  return Json{{"video", video}, {"sha256", std::string(hashLength, 'b')}, {"label", label},
+              {"expected", expected}, {"start", start}, {"end", end}}
+      .dump();
+}
+
+TEST(KestrelFixturesIndex, ValidateListsEveryProblem) {
+  TempFolder temp;
+  const std::string index = (temp / "index.json").string();
+  writeFileAtomically(index, R"({"schema": 2, "labels": [], "ranges": [)" +
+                                 range("a.mov", "look up", "calibration", 0, 0, 63) + "," +
+                                 range("a.mov", "chin on palm", "calibration", 5, 9) + "]}");
+  const Finished bad = run(temp, {"validate", "--index", index});
+  EXPECT_EQ(bad.status, 1) << bad.err;
+  EXPECT_EQ(bad.out, "badRange(0)\nmissingHash(0)\nexpectationMismatch(1)\n");
+
+  writeFileAtomically(index, R"({"schema": 2, "labels": [], "ranges": [)" +
+                                 range("a.mov", "look up", "calibration", 3, 9) + "]}");
+  const Finished good = run(temp, {"validate", "--index", index});
+  EXPECT_EQ(good.status, 0) << good.err;
+  EXPECT_EQ(good.out, index + ": 1 ranges, 0 labels, no problems\n");
+}
+
+TEST(KestrelFixturesIndex, StatusReportsEachVideoAndTheDecision) {
+  TempFolder temp;
+  const std::string index = (temp / "index.json").string();
+  fs::create_directories(temp / "skeletons");
+  writeFileAtomically(index, R"({"schema": 2, "labels": [], "ranges": [)" +
+                                 range("b.mov", "look up", "calibration", 3, 9) + "," +
+                                 range("a.mov", "look down", "calibration", 3, 9) + "]}");
+  writeFileAtomically(temp / "skeletons" / "b.skeleton.json", "not json");
+  const std::vector<std::string> arguments{"status", "--index", index, "--skeletons", (temp / "skeletons").string()};
+  const Finished result = run(temp, arguments);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "a.mov: missing\nb.mov: wrong schema\n"
+            "skip: skeleton not usable — a.mov: missing (+1 more); run kestrel-fixtures convert\n");
+  auto required = arguments;
+  required.push_back("--required");
+  const Finished failed = run(temp, required);
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.out.find("fail: skeleton not usable"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kestrel
