@@ -58,8 +58,10 @@ Progress ProgressDisplay::finish() {
 void ProgressDisplay::draw(const Progress& progress) {
   // The bar takes what the line leaves of the terminal's width, within limits; the room
   // for the numbers is that of the widest they will be, so the bar keeps its width.
-  const Progress widest{progress.total.value_or(progress.done) * 10, progress.total, 0.001, progress.unit};
-  const int rest = static_cast<int>(label_.size() + 1 + widest.line(0).size());
+  // (a rate of hundreds a second and hours to go).
+  const std::int64_t count = std::max<std::int64_t>(progress.total.value_or(progress.done), 1);
+  const Progress widest{count, progress.total, static_cast<double>(count) / 999.9, progress.unit};
+  const int rest = static_cast<int>(label_.size() + 1 + widest.line(0).size() + 3);
   const int bar = std::clamp(terminalColumns() - rest - 1, narrowestBar, widestBar);
   const std::string text = "\r" + label_ + " " + progress.line(bar) + "\x1b[K";
   std::fputs(text.c_str(), stderr);
