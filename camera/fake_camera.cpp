@@ -30,6 +30,17 @@ Frame defaultPicture() {
           {Plane{std::vector<std::uint8_t>(static_cast<std::size_t>(width * height * 3), 128), width * 3}}};
 }
 
+double clampToRanges(double rate, const DeviceFormat& format) {
+  if (format.frameRates.empty()) return rate;
+  double slowest = format.frameRates.front().minRate;
+  double fastest = format.frameRates.front().maxRate;
+  for (const auto& range : format.frameRates) {
+    slowest = std::min(slowest, range.minRate);
+    fastest = std::max(fastest, range.maxRate);
+  }
+  return std::clamp(rate, slowest, fastest);
+}
+
 double defaultRate(const std::optional<DeviceFormat>& format) {
   if (!format) return 30;
   const auto best = FrameRate::bestRange(format->frameRates);
@@ -80,6 +91,27 @@ void FakeCamera::notify(const CaptureNotice& notice) {
 }
 
 void FakeCamera::halt() { ticker_.stop(); }
+
+void FakeCamera::unplug() {
+  std::string id;
+  {
+    const std::lock_guard lock(mutex_);
+    if (!open_ || unplugged_) return;
+    id = open_->id;
+    unplugged_ = true;
+    std::erase_if(cameras_, [&](const Camera& c) { return c.id == id; });
+  }
+  ticker_.stop();
+  notify({CaptureNoticeKind::disconnected, id});
+}
+
+void FakeCamera::plug(Camera camera, std::string noticeId) {
+  {
+    const std::lock_guard lock(mutex_);
+    cameras_.push_back(std::move(camera));
+  }
+  notify({CaptureNoticeKind::connected, std::move(noticeId)});
+}
 
 std::optional<std::string> FakeCamera::openCamera() const {
   const std::lock_guard lock(mutex_);
@@ -134,6 +166,7 @@ std::optional<CaptureError> FakeCamera::open(const std::string& cameraId) {
     if (found == cameras_.end()) return CaptureError{CaptureError::Kind::missing, "no camera " + cameraId};
     if (found->openError) return found->openError;
     open_ = *found;
+    unplugged_ = false;
     format_.reset();
   }
   ticker_.stop();
@@ -169,11 +202,15 @@ std::optional<DeviceFormat> FakeCamera::activeFormat() const {
 }
 
 std::optional<FrameRateRange> FakeCamera::setFrameRate(double rate) {
+  double accepted = 0;
   {
     const std::lock_guard lock(mutex_);
-    if (configurationFails_ || openLocked() == nullptr) return std::nullopt;
+    const auto* camera = openLocked();
+    if (configurationFails_ || camera == nullptr) return std::nullopt;
+    // Like a real camera, it grants only what its format offers: asked for more or less,
+    // it runs at the nearest end of its ranges.
+    accepted = FrameRate::duration(clampToRanges(rate, format_ ? camera->formats[*format_] : camera->preset)).rate();
   }
-  const double accepted = FrameRate::duration(rate).rate();
   ticker_.setRate(accepted);
   {
     const std::lock_guard lock(mutex_);
@@ -184,13 +221,21 @@ std::optional<FrameRateRange> FakeCamera::setFrameRate(double rate) {
 
 void FakeCamera::startRunning() {
   double rate = 0;
+  bool lost = false;
   {
     const std::lock_guard lock(mutex_);
     const auto* camera = openLocked();
     if (camera == nullptr) return;
-    ++starts_;
-    if (rate_ <= 0) rate_ = defaultRate(format_ ? camera->formats[*format_] : camera->preset);
-    rate = rate_;
+    lost = unplugged_;
+    if (!lost) {
+      ++starts_;
+      if (rate_ <= 0) rate_ = defaultRate(format_ ? camera->formats[*format_] : camera->preset);
+      rate = rate_;
+    }
+  }
+  if (lost) {
+    notify({CaptureNoticeKind::runtimeError, {}});  // its buffers are refused
+    return;
   }
   ticker_.start(rate);
 }

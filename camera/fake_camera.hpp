@@ -42,6 +42,14 @@ class FakeCamera final : public CaptureDevice {
   void notify(const CaptureNotice& notice);
   // The camera stops streaming by itself (the test sends the notice it wants).
   void halt();
+  // The open camera is unplugged, as a real one is: it stops streaming, leaves the cameras
+  // and tells its loss once, `disconnected` with its identifier (though its stream failing
+  // and its node vanishing both say so); starting it again is a `runtimeError`. Nothing
+  // happens when no camera is open.
+  void unplug();
+  // A camera is plugged in: it joins the cameras and `connected` is told once, with
+  // `noticeId`, which is empty when the system has no stable name for it (no by-id link).
+  void plug(Camera camera, std::string noticeId = {});
 
   // What the test observes; any thread.
   std::optional<std::string> openCamera() const;
@@ -74,6 +82,7 @@ class FakeCamera final : public CaptureDevice {
   std::optional<std::size_t> format_;
   std::shared_ptr<const Frame> picture_;
   bool unreadable_ = false;
+  bool unplugged_ = false;  // the open camera is gone
   bool configurationFails_ = false;
   CameraPermission permission_ = CameraPermission::authorized;
   double rate_ = 0;

@@ -227,6 +227,7 @@ std::optional<CaptureError> V4l2Camera::open(const std::string& cameraId) {
   presetFormat_.reset();
   const std::lock_guard lock(nodesMutex_);
   open_ = found;
+  losses_.opened(found->path);
   return std::nullopt;
 }
 
@@ -249,6 +250,16 @@ bool V4l2Camera::configure(std::uint32_t fourcc, int width, int height) {
   height_ = static_cast<int>(format.fmt.pix.height);
   bytesPerLine_ = static_cast<int>(format.fmt.pix.bytesperline);
   return true;
+}
+
+void V4l2Camera::readFormat() {
+  v4l2_format format{};
+  format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+  if (xioctl(fd_, VIDIOC_G_FMT, &format) < 0) return;
+  fourcc_ = format.fmt.pix.pixelformat;
+  width_ = static_cast<int>(format.fmt.pix.width);
+  height_ = static_cast<int>(format.fmt.pix.height);
+  bytesPerLine_ = static_cast<int>(format.fmt.pix.bytesperline);
 }
 
 bool V4l2Camera::setActiveFormat(std::size_t index) {
@@ -289,16 +300,26 @@ std::optional<FrameRateRange> V4l2Camera::setFrameRate(double rate) {
   const Fraction interval = V4l2Formats::intervalFor(rate, offered_[*active_].intervals);
   v4l2_streamparm parameters{};
   parameters.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+  std::optional<Fraction> current;
+  if (streaming_ && xioctl(fd_, VIDIOC_G_PARM, &parameters) == 0) {
+    current = Fraction{parameters.parm.capture.timeperframe.numerator, parameters.parm.capture.timeperframe.denominator};
+  }
+  parameters = {};
+  parameters.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
   parameters.parm.capture.timeperframe = {interval.numerator, interval.denominator};
   int result = xioctl(fd_, VIDIOC_S_PARM, &parameters);
+  const auto& accepted = parameters.parm.capture.timeperframe;
   if (result < 0 && errno == EBUSY && streaming_) {
     // Some drivers (UVC among them) change the rate only between streams.
     stopStream();
     result = xioctl(fd_, VIDIOC_S_PARM, &parameters);
     if (!startStream()) notify({CaptureNoticeKind::runtimeError, {}});
+  } else if (result == 0 && streaming_ &&
+             V4l2Formats::restartForRate(current, {accepted.numerator, accepted.denominator})) {
+    stopStream();
+    if (!startStream()) notify({CaptureNoticeKind::runtimeError, {}});
   }
   if (result < 0) return std::nullopt;
-  const auto& accepted = parameters.parm.capture.timeperframe;
   const double actual = V4l2Formats::rate({accepted.numerator, accepted.denominator});
   if (actual <= 0) return std::nullopt;
   return FrameRateRange{actual, actual};
@@ -314,6 +335,7 @@ void V4l2Camera::stopRunning() { stopStream(); }
 bool V4l2Camera::isRunning() const { return streaming_; }
 
 bool V4l2Camera::startStream() {
+  readFormat();  // what the frames will be, whatever was asked for
   v4l2_requestbuffers request{};
   request.count = bufferCount;
   request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -388,6 +410,7 @@ void V4l2Camera::watch(const std::shared_ptr<Watch>& w, int fd, std::uint64_t st
     std::unique_lock lock(w->mutex);
     if (w->stop) return;
     w->posted = true;
+    w->failing = (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
     queue_->post([this, w, stream] { drain(w, stream); });
     w->taken.wait(lock, [&] { return !w->posted || w->stop; });
     if (w->stop) return;
@@ -427,6 +450,11 @@ void V4l2Camera::drain(const std::shared_ptr<Watch>& w, std::uint64_t stream) {
     if (newest) requeue(newest->index);  // a late frame, dropped unread
     newest = buffer;
   }
+  {
+    // An error condition with no frame to take: the stream is broken.
+    const std::lock_guard lock(w->mutex);
+    if (!newest && failure == 0 && w->failing) failure = EIO;
+  }
   taken();
   if (newest && (newest->flags & V4L2_BUF_FLAG_ERROR) == 0 && newest->index < buffers_.size()) {
     const auto& mapped = buffers_[newest->index];
@@ -440,11 +468,15 @@ void V4l2Camera::drain(const std::shared_ptr<Watch>& w, std::uint64_t stream) {
     log_.error("camera stream failed: " + reason(failure));
     stopStream();
     std::string id;
+    bool tell = true;
     {
       const std::lock_guard lock(nodesMutex_);
-      if (open_) id = open_->id;
+      if (open_) {
+        id = open_->id;
+        tell = losses_.tell(open_->path);
+      }
     }
-    notify({V4l2Devices::streamFailure(failure), id});
+    if (tell) notify({V4l2Devices::streamFailure(failure), id});
   }
 }
 
@@ -484,14 +516,16 @@ void V4l2Camera::watchHotplug() {
       notify({CaptureNoticeKind::connected, fromLinks.value_or("")});
     } else if (action == "remove") {
       std::string id = fromLinks.value_or("");
+      bool tell = true;
       {
         const std::lock_guard lock(nodesMutex_);
         for (const auto& known : nodes_) {
           if (known.path == node) id = known.id;
         }
         if (open_ && open_->path == node) id = open_->id;
+        tell = losses_.tell(node);
       }
-      notify({CaptureNoticeKind::disconnected, id});
+      if (tell) notify({CaptureNoticeKind::disconnected, id});
     }
   }
 }

@@ -13,6 +13,7 @@
 #include "camera/clock.hpp"
 #include "camera/mjpeg_decoder.hpp"
 #include "camera/system_log.hpp"
+#include "camera/v4l2_devices.hpp"
 #include "camera/v4l2_formats.hpp"
 
 namespace kestrel {
@@ -68,6 +69,7 @@ class V4l2Camera final : public CaptureDevice {
     std::condition_variable taken;
     bool posted = false;
     bool stop = false;
+    bool failing = false;  // the device reported an error condition instead of a frame
     int wake = -1;  // an eventfd that ends the wait for a buffer
     std::thread thread;
   };
@@ -75,6 +77,7 @@ class V4l2Camera final : public CaptureDevice {
   std::vector<Node> discover();
   std::vector<Offered> enumerate(int fd) const;
   bool configure(std::uint32_t fourcc, int width, int height);
+  void readFormat();
   bool startStream();
   void stopStream();
   void watch(const std::shared_ptr<Watch>& watch, int fd, std::uint64_t stream);
@@ -109,6 +112,7 @@ class V4l2Camera final : public CaptureDevice {
   mutable std::mutex nodesMutex_;
   std::vector<Node> nodes_;
   std::optional<Node> open_;
+  LossReport losses_;
 
   void* udev_ = nullptr;
   void* monitor_ = nullptr;

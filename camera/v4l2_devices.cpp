@@ -107,4 +107,16 @@ CaptureNoticeKind V4l2Devices::streamFailure(int error) {
   return error == ENODEV || error == ENXIO ? CaptureNoticeKind::disconnected : CaptureNoticeKind::runtimeError;
 }
 
+void LossReport::opened(std::string node) {
+  open_ = std::move(node);
+  told_ = false;
+}
+
+bool LossReport::tell(std::string_view node) {
+  if (!open_ || *open_ != node) return true;
+  if (told_) return false;
+  told_ = true;
+  return true;
+}
+
 }  // namespace kestrel

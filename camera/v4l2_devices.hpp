@@ -45,4 +45,19 @@ struct V4l2Devices {
   static CaptureNoticeKind streamFailure(int error);
 };
 
+// Tells the loss of the open camera once. An unplugged camera says it twice, in either
+// order: its stream fails (ENODEV) and udev removes its node. Removals of other nodes are
+// always told.
+class LossReport {
+ public:
+  // A camera node was opened; nothing about it has been told.
+  void opened(std::string node);
+  // Whether the loss of `node` (its stream failing or its removal) is to be told now.
+  bool tell(std::string_view node);
+
+ private:
+  std::optional<std::string> open_;
+  bool told_ = false;
+};
+
 }  // namespace kestrel

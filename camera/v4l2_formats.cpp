@@ -76,6 +76,12 @@ Fraction V4l2Formats::intervalFor(double rate, const FrameIntervals& intervals) 
   return intervalFor(rate, FrameIntervals{});
 }
 
+bool V4l2Formats::restartForRate(const std::optional<Fraction>& current, const Fraction& accepted) {
+  if (!current || rate(*current) <= 0) return false;
+  constexpr double slack = 1e-9;
+  return rate(accepted) > rate(*current) + slack;
+}
+
 std::vector<FrameSize> V4l2Formats::stepwiseSizes(FrameSize smallest, FrameSize largest, FrameSize step) {
   const auto fits = [&](int value, int low, int high, int stride) {
     return value >= low && value <= high && (stride <= 0 || (value - low) % stride == 0);

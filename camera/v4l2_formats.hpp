@@ -53,6 +53,13 @@ struct V4l2Formats {
   // `rate`, or the fastest when none is; otherwise a thousand over the rate times a thousand.
   static Fraction intervalFor(double rate, const FrameIntervals& intervals);
 
+  // Whether a stream must be restarted for a rate the driver accepted while streaming to
+  // take effect at once. Drivers that accept it (vivid among them) still deliver the frame in
+  // flight at the interval in force, which at an idle rate of one frame a second delays a
+  // burst by up to a second. Only a faster rate is worth the restart; an unknown interval in
+  // force is left alone.
+  static bool restartForRate(const std::optional<Fraction>& current, const Fraction& accepted);
+
   // The sizes offered by a stepwise or continuous size range: the common sizes 640x360,
   // 640x480, 1280x720 and 1920x1080 that fit its steps, then its largest size.
   static std::vector<FrameSize> stepwiseSizes(FrameSize smallest, FrameSize largest, FrameSize step);

@@ -87,5 +87,43 @@ TEST(V4l2Devices, PermissionIsDeniedOnlyWhenARefusalOpenedNothing) {
   for (const auto& c : cases) EXPECT_EQ(V4l2Devices::permission(c.results), c.permission) << c.results.size();
 }
 
+TEST(V4l2Devices, TheOpenCameraIsToldLostOnce) {
+  // Each step: the node whose stream failed or which udev removed, and whether it is told.
+  struct Step {
+    std::string node;
+    bool told;
+  };
+  struct Case {
+    const char* name;
+    std::optional<std::string> opened;
+    std::vector<Step> steps;
+  };
+  const Case cases[] = {
+      // The stream failing and udev removing the node, whichever comes first.
+      {"told by both", "/dev/video0", {{"/dev/video0", true}, {"/dev/video0", false}, {"/dev/video0", false}}},
+      {"other nodes are always told",
+       "/dev/video0",
+       {{"/dev/video2", true}, {"/dev/video2", true}, {"/dev/video0", true}, {"/dev/video2", true}}},
+      {"nothing open", std::nullopt, {{"/dev/video0", true}, {"/dev/video0", true}}},
+  };
+  for (const auto& c : cases) {
+    LossReport losses;
+    if (c.opened) losses.opened(*c.opened);
+    for (std::size_t i = 0; i < c.steps.size(); ++i) {
+      EXPECT_EQ(losses.tell(c.steps[i].node), c.steps[i].told) << c.name << ", step " << i;
+    }
+  }
+  // Opening again (the camera came back, perhaps under another node) starts afresh.
+  LossReport losses;
+  losses.opened("/dev/video0");
+  EXPECT_TRUE(losses.tell("/dev/video0"));
+  losses.opened("/dev/video1");
+  EXPECT_TRUE(losses.tell("/dev/video0"));
+  EXPECT_TRUE(losses.tell("/dev/video1"));
+  EXPECT_FALSE(losses.tell("/dev/video1"));
+  losses.opened("/dev/video0");
+  EXPECT_TRUE(losses.tell("/dev/video0"));
+}
+
 }  // namespace
 }  // namespace kestrel

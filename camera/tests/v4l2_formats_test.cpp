@@ -64,6 +64,26 @@ TEST(V4l2Formats, AsksForTheSlowestOfferedRateThatIsFastEnough) {
   EXPECT_EQ(V4l2Formats::intervalFor(30000.0 / 1001, FrameIntervals{{{1001, 30000}}, {}, {}}), (Fraction{1001, 30000}));
 }
 
+TEST(V4l2Formats, OnlyAFasterRateRestartsTheStream) {
+  struct Case {
+    const char* what;
+    std::optional<Fraction> current;
+    Fraction accepted;
+    bool restart;
+  };
+  const Case cases[] = {
+      {"idle to a burst", Fraction{1, 1}, {1, 10}, true},
+      {"a burst back to idle", Fraction{1, 10}, {1, 1}, false},
+      {"the same rate", Fraction{1, 10}, {1, 10}, false},
+      {"the same rate, written otherwise", Fraction{2, 25}, {4, 50}, false},
+      {"a hair faster", Fraction{1001, 30000}, {1, 30}, true},
+      {"12.5 after 10", Fraction{1, 10}, {2, 25}, true},
+      {"the rate in force unknown", std::nullopt, {1, 30}, false},
+      {"the rate in force empty", Fraction{0, 1}, {1, 30}, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(V4l2Formats::restartForRate(c.current, c.accepted), c.restart) << c.what;
+}
+
 TEST(V4l2Formats, StepwiseSizesAreTheCommonOnesThatFitThenTheLargest) {
   EXPECT_EQ(V4l2Formats::stepwiseSizes({160, 120}, {1920, 1080}, {8, 8}),
             (std::vector<FrameSize>{{640, 360}, {640, 480}, {1280, 720}, {1920, 1080}}));

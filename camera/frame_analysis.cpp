@@ -1,0 +1,11 @@
+#include "camera/frame_analysis.hpp"
+
+#include "vision/analyzer.hpp"
+
+namespace kestrel {
+
+FrameAnalysis analysisBy(std::shared_ptr<Analyzer> analyzer) {
+  return [analyzer = std::move(analyzer)](const Frame& frame) { return analyzer->analyze(frame, false).measurements; };
+}
+
+}  // namespace kestrel

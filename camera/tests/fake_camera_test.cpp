@@ -1,0 +1,133 @@
+#include "camera/fake_camera.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "camera/frame_source.hpp"
+#include "camera/manual_clock.hpp"
+#include "camera/manual_executor.hpp"
+#include "camera/recording_log.hpp"
+
+namespace kestrel {
+namespace {
+
+constexpr Instant noon = 1773057600;  // 2026-03-09 12:00:00 UTC
+
+FakeCamera::Camera webcam(std::string id, std::vector<FrameRateRange> rates = {{1, 12.5}}) {
+  return {std::move(id), {{1280, 720, "YU12", true, std::move(rates)}}, std::nullopt};
+}
+
+// A fake camera handing frames and notices to the test's own queue.
+struct Rig {
+  ManualClock clock{noon};
+  ManualExecutor queue;
+  FakeCamera camera{clock, {webcam("vivid @ platform:vivid-000"), webcam("usb-Other-video-index0")}};
+  std::vector<CaptureNotice> notices;
+  std::int64_t frames = 0;
+
+  Rig() {
+    clock.setSettle([this] { queue.runPending(); });
+    camera.setHandlers(
+        queue, [this](const CapturedFrame&) { ++frames; },
+        [this](const CaptureNotice& notice) { notices.push_back(notice); });
+  }
+  ~Rig() { clock.setSettle({}); }
+  void advance(Seconds seconds) { clock.advance(seconds); }
+};
+
+TEST(FakeCamera, GrantsOnlyTheRatesItsFormatOffers) {
+  struct Case {
+    std::optional<std::size_t> format;  // none: the preset, 1 to 30 frames a second
+    double asked;
+    double granted;
+  };
+  const Case cases[] = {
+      {0, 30, 12.5},  // more than offered: the fastest
+      {0, 12.5, 12.5}, {0, 10, 10}, {0, 1, 1},
+      {0, 0.5, 1},  // less than offered: the slowest
+      {std::nullopt, 60, 30}, {std::nullopt, 10, 10},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    ASSERT_EQ(rig.camera.open("vivid @ platform:vivid-000"), std::nullopt);
+    if (c.format) {
+      ASSERT_TRUE(rig.camera.setActiveFormat(*c.format));
+    } else {
+      rig.camera.usePreset();
+    }
+    EXPECT_EQ(rig.camera.setFrameRate(c.asked), (FrameRateRange{c.granted, c.granted})) << c.asked;
+    EXPECT_EQ(rig.camera.frameRate(), c.granted) << c.asked;
+  }
+}
+
+TEST(FakeCamera, AnUnpluggedCameraTellsItsLossOnceAndComesBackWhenPlugged) {
+  Rig rig;
+  rig.camera.unplug();  // nothing open: nothing to lose
+  EXPECT_TRUE(rig.notices.empty());
+
+  ASSERT_EQ(rig.camera.open("vivid @ platform:vivid-000"), std::nullopt);
+  ASSERT_TRUE(rig.camera.setActiveFormat(0));
+  rig.camera.setFrameRate(10);
+  rig.camera.startRunning();
+  rig.advance(1);
+  EXPECT_EQ(rig.frames, 10);
+
+  rig.camera.unplug();
+  rig.camera.unplug();  // already gone
+  EXPECT_EQ(rig.notices, (std::vector<CaptureNotice>{{CaptureNoticeKind::disconnected, "vivid @ platform:vivid-000"}}));
+  EXPECT_FALSE(rig.camera.isRunning());
+  rig.advance(1);
+  EXPECT_EQ(rig.frames, 10);
+  EXPECT_EQ(rig.camera.cameras(), (std::vector<std::string>{"usb-Other-video-index0"}));
+
+  rig.notices.clear();
+  rig.camera.startRunning();  // the lost camera cannot stream
+  EXPECT_EQ(rig.notices, (std::vector<CaptureNotice>{{CaptureNoticeKind::runtimeError, ""}}));
+  EXPECT_FALSE(rig.camera.isRunning());
+  EXPECT_EQ(rig.camera.starts(), 1);
+  ASSERT_TRUE(rig.camera.open("vivid @ platform:vivid-000"));
+  EXPECT_EQ(rig.camera.open("vivid @ platform:vivid-000")->kind, CaptureError::Kind::missing);
+
+  rig.notices.clear();
+  rig.camera.plug(webcam("vivid @ platform:vivid-000"));
+  EXPECT_EQ(rig.notices, (std::vector<CaptureNotice>{{CaptureNoticeKind::connected, ""}}));
+  EXPECT_EQ(rig.camera.cameras(), (std::vector<std::string>{"usb-Other-video-index0", "vivid @ platform:vivid-000"}));
+  ASSERT_EQ(rig.camera.open("vivid @ platform:vivid-000"), std::nullopt);
+  rig.camera.startRunning();
+  EXPECT_TRUE(rig.camera.isRunning());
+  rig.advance(1);
+  EXPECT_GT(rig.frames, 10);
+}
+
+TEST(FakeCamera, AFrameSourceReportsAnUnpluggedCameraOnceAndStartsItWhenPluggedBack) {
+  ManualClock clock(noon);
+  ManualExecutor main;
+  RecordingLog log;
+  auto device = std::make_unique<FakeCamera>(clock, std::vector<FakeCamera::Camera>{webcam("vivid @ platform:vivid-000")});
+  FakeCamera* camera = device.get();
+  FrameSource source(std::move(device), [](const Frame&) { return Measurements{}; }, clock, main, log);
+  std::vector<std::string> missing;
+  std::int64_t connected = 0;
+  source.onCameraMissing = [&](std::string reason) { missing.push_back(std::move(reason)); };
+  source.onCameraConnected = [&] { ++connected; };
+
+  ASSERT_EQ(source.start(std::nullopt), "vivid @ platform:vivid-000");
+  camera->unplug();
+  source.flush();
+  main.runPending();
+  EXPECT_EQ(missing, (std::vector<std::string>{"disconnected"}));
+  EXPECT_EQ(source.start(std::nullopt), std::nullopt);  // nothing to start while it is gone
+
+  camera->plug(webcam("vivid @ platform:vivid-000"));
+  source.flush();
+  main.runPending();
+  EXPECT_EQ(connected, 1);
+  EXPECT_EQ(source.start(std::nullopt), "vivid @ platform:vivid-000");
+  EXPECT_TRUE(camera->isRunning());
+  EXPECT_EQ(missing.size(), 1U);
+  source.stop();
+}
+
+}  // namespace
+}  // namespace kestrel

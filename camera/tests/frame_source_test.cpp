@@ -1,0 +1,544 @@
+#include "camera/frame_source.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+#include "camera/fake_camera.hpp"
+#include "camera/manual_clock.hpp"
+#include "camera/manual_executor.hpp"
+#include "camera/recording_log.hpp"
+
+namespace kestrel {
+namespace {
+
+constexpr Instant noon = 1773057600;  // 2026-03-09 12:00:00 UTC
+
+DeviceFormat format(int width, int height, const char* pixelFormat, bool yuv420,
+                    std::vector<FrameRateRange> rates = {{1, 30}}) {
+  return {width, height, pixelFormat, yuv420, std::move(rates)};
+}
+
+FakeCamera::Camera laptopCamera(std::vector<FrameRateRange> rates = {{1, 30}}) {
+  return {"usb-laptop", {format(1280, 720, "NV12", true, std::move(rates))}, std::nullopt};
+}
+
+// The frame source on a fake camera, in simulated time, with the test as its main thread.
+// The fake analysis notes in `meanLuma` how many seconds after `origin` it ran, and fails
+// on the calls the test names.
+struct Rig {
+  ManualClock clock;
+  ManualExecutor main;
+  RecordingLog log;
+  FakeCamera* camera = nullptr;
+  std::unique_ptr<FrameSource> source;
+
+  Instant origin = 0;
+  std::int64_t analyses = 0;
+  std::set<std::int64_t> failingAnalyses;
+
+  struct Check {
+    Measurements measurements;
+    Instant at = 0;
+    std::shared_ptr<const FrameCopy> copy;
+  };
+  std::vector<Instant> arrivals;
+  std::vector<Check> checks;
+  std::vector<std::string> missing;
+  std::int64_t connected = 0;
+  std::vector<std::vector<Measurements>> bursts;
+  bool burstAfterCheck = false;  // act like the controller: a burst of 3 after each check
+
+  explicit Rig(std::vector<FakeCamera::Camera> cameras = {laptopCamera()}, Instant start = noon - 1)
+      : clock(start), origin(start) {
+    auto device = std::make_unique<FakeCamera>(clock, std::move(cameras));
+    camera = device.get();
+    source = std::make_unique<FrameSource>(
+        std::move(device),
+        [this](const Frame& frame) {
+          ++analyses;
+          if (failingAnalyses.count(analyses) != 0) throw std::runtime_error("no analysis");
+          Measurements m;
+          m.frameWidth = frame.width;
+          m.frameHeight = frame.height;
+          m.meanLuma = clock.now() - origin;
+          return m;
+        },
+        clock, main, log);
+    source->onFrameArrived = [this](Instant at) { arrivals.push_back(at); };
+    source->onCheckFrame = [this](Measurements m, double, Instant at, std::shared_ptr<const FrameCopy> copy) {
+      checks.push_back({std::move(m), at, std::move(copy)});
+      if (burstAfterCheck) collect(3, 0.5);
+    };
+    source->onCameraMissing = [this](std::string reason) { missing.push_back(std::move(reason)); };
+    source->onCameraConnected = [this] { ++connected; };
+    clock.setSettle([this] { settle(); });
+  }
+
+  ~Rig() {
+    clock.setSettle({});
+    source.reset();
+  }
+
+  void settle() {
+    do {
+      source->flush();
+    } while (main.runPending() > 0);
+  }
+
+  void collect(std::int64_t count, Seconds spacing) {
+    origin = clock.now();
+    source->collectFrames(count, spacing,
+                          [this](std::vector<Measurements> frames, double) { bursts.push_back(std::move(frames)); });
+  }
+
+  // Lets the work already asked for run first, so that it sees the time it was asked at.
+  void advanceTo(Instant instant) {
+    settle();
+    clock.advanceTo(instant);
+  }
+
+  std::vector<std::string> messages() const { return log.messages(); }
+  bool logged(const std::string& message) const {
+    const auto all = messages();
+    return std::find(all.begin(), all.end(), message) != all.end();
+  }
+};
+
+// When each frame of a burst was analysed, in seconds after the burst was asked for.
+std::vector<double> times(const std::vector<Measurements>& frames) {
+  std::vector<double> result;
+  for (const auto& frame : frames) result.push_back(frame.meanLuma);
+  return result;
+}
+
+TEST(FrameSource, ChoosesTheFormatOrFallsBackToThePreset) {
+  struct Case {
+    const char* what;
+    std::vector<DeviceFormat> formats;
+    bool configurationFails;
+    std::optional<std::size_t> active;
+    const char* logLine;
+  };
+  const std::vector<DeviceFormat> usual = {format(1920, 1080, "BGR3", false), format(1280, 720, "BGR3", false),
+                                           format(1280, 720, "NV12", true), format(640, 480, "NV12", true)};
+  const Case cases[] = {
+      {"the narrowest 16:9, preferring 4:2:0", usual, false, 2,
+       "camera usb-cam format NV12 1280x720 1-30 fps centerStageControlMode=1 isCenterStageEnabled=false"},
+      {"nothing 16:9: the preset",
+       {format(1760, 1328, "NV12", true), format(640, 360, "NV12", true)},
+       false,
+       std::nullopt,
+       "camera usb-cam format BGR3 1280x720 1-30 fps centerStageControlMode=1 isCenterStageEnabled=false"},
+      {"the camera refuses the format: the preset", usual, true, std::nullopt,
+       "camera usb-cam format BGR3 1280x720 1-30 fps centerStageControlMode=1 isCenterStageEnabled=false"},
+  };
+  for (const auto& c : cases) {
+    Rig rig({{"usb-cam", c.formats, std::nullopt}});
+    rig.camera->setConfigurationFails(c.configurationFails);
+    EXPECT_EQ(rig.source->start(std::nullopt), "usb-cam") << c.what;
+    EXPECT_EQ(rig.camera->activeFormatIndex(), c.active) << c.what;
+    EXPECT_TRUE(rig.camera->isRunning()) << c.what;
+    ASSERT_FALSE(rig.messages().empty()) << c.what;
+    EXPECT_EQ(rig.messages().back(), c.logLine) << c.what;
+    EXPECT_EQ(rig.source->deviceID(), "usb-cam") << c.what;
+  }
+}
+
+TEST(FrameSource, RunsAtTheIdleRateAndRaisesItOnlyForABurst) {
+  struct Case {
+    std::vector<FrameRateRange> ranges;
+    double idle;
+    double high;
+  };
+  const Case cases[] = {{{{1, 30}}, 1, 10}, {{{15, 30}}, 15, 15}, {{{2, 5}}, 2, 5}, {{{5, 30}, {1, 30}}, 5, 10}};
+  for (const auto& c : cases) {
+    Rig rig({laptopCamera(c.ranges)});
+    rig.source->start(std::nullopt);
+    EXPECT_EQ(rig.camera->frameRate(), c.idle);
+    rig.collect(1, 0.5);
+    rig.settle();
+    EXPECT_EQ(rig.camera->frameRate(), c.high);
+    rig.advanceTo(rig.clock.now() + 1.5);
+    ASSERT_EQ(rig.bursts.size(), 1U);
+    EXPECT_EQ(rig.camera->frameRate(), c.idle);  // back down as soon as the burst is complete
+  }
+  Rig rig;
+  rig.source->start(std::nullopt);
+  rig.collect(1, 0.5);
+  rig.advanceTo(rig.clock.now() + 1);
+  EXPECT_EQ(rig.messages(), (std::vector<std::string>{
+                                "frame rate idle: 1.0–1.0 fps",
+                                "camera usb-laptop format NV12 1280x720 1-30 fps centerStageControlMode=1 "
+                                "isCenterStageEnabled=false",
+                                "frame rate high: 10.0–10.0 fps",
+                                "frame rate idle: 1.0–1.0 fps",
+                            }));
+}
+
+TEST(FrameSource, AFormatWithoutRatesOrARefusedRateLeavesTheRateAlone) {
+  Rig withoutRates({laptopCamera({})});
+  withoutRates.source->start(std::nullopt);
+  Rig refusing;
+  refusing.camera->setConfigurationFails(true);
+  refusing.source->start(std::nullopt);
+  for (Rig* rig : {&withoutRates, &refusing}) {
+    EXPECT_EQ(rig->camera->frameRate(), 30);  // the camera's own rate
+    for (const auto& message : rig->messages()) EXPECT_EQ(message.find("frame rate"), std::string::npos) << message;
+  }
+}
+
+TEST(FrameSource, StartsOnlyAPinnedCameraThatIsThere) {
+  struct Case {
+    const char* what;
+    std::vector<FakeCamera::Camera> cameras;
+    std::optional<std::string> pinned;
+    std::optional<std::string> started;
+  };
+  const FakeCamera::Camera a{"usb-a", {format(1280, 720, "NV12", true)}, std::nullopt};
+  const FakeCamera::Camera b{"usb-b", {format(1280, 720, "NV12", true)}, std::nullopt};
+  const FakeCamera::Camera denied{"usb-c", {}, CaptureError{CaptureError::Kind::denied, "permission denied"}};
+  const Case cases[] = {
+      {"the first", {a, b}, std::nullopt, "usb-a"},
+      {"the pinned one", {a, b}, "usb-b", "usb-b"},
+      {"the pinned one is absent", {a, b}, "usb-x", std::nullopt},
+      {"no camera", {}, std::nullopt, std::nullopt},
+      {"it cannot be opened", {denied, a}, std::nullopt, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    Rig rig(c.cameras);
+    EXPECT_EQ(rig.source->start(c.pinned), c.started) << c.what;
+    EXPECT_EQ(rig.camera->openCamera(), c.started) << c.what;
+    EXPECT_EQ(rig.camera->isRunning(), c.started.has_value()) << c.what;
+    EXPECT_EQ(rig.source->deviceID(), c.started) << c.what;
+    if (!c.started) {
+      EXPECT_TRUE(rig.messages().empty()) << c.what;
+    }
+  }
+}
+
+TEST(FrameSource, TakesNoCheckInTheFirstSecondAndReportsArrivalsOnceASecond) {
+  Rig rig({laptopCamera({{4, 30}})}, noon);  // idle at 4 frames a second
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon + 0.75);
+  EXPECT_TRUE(rig.checks.empty());
+  rig.advanceTo(noon + 2.5);
+  ASSERT_EQ(rig.checks.size(), 1U);
+  EXPECT_EQ(rig.checks[0].at, noon + 1.0);  // settled after exactly one second
+  EXPECT_EQ(rig.checks[0].copy, nullptr);
+  EXPECT_EQ(rig.checks[0].measurements.frameWidth, 16);
+  EXPECT_EQ(rig.arrivals, (std::vector<Instant>{noon + 0.25, noon + 1.25, noon + 2.25}));
+  EXPECT_EQ(rig.analyses, 1);  // frames between checks are not analysed
+}
+
+TEST(FrameSource, ARestartKeepsTheFormatAndWaitsASecondBeforeTheNextCheck) {
+  Rig rig({{"usb-cam",
+            {format(1920, 1080, "BGR3", false, {{4, 30}}), format(1280, 720, "NV12", true, {{4, 30}})},
+            std::nullopt}});
+  rig.source->setCheckInterval(15);
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon);
+  ASSERT_EQ(rig.checks.size(), 1U);
+  rig.advanceTo(noon + 14.5);
+  EXPECT_EQ(rig.source->start(std::nullopt), "usb-cam");  // the controller restarts the camera
+  EXPECT_EQ(rig.camera->starts(), 2);
+  EXPECT_EQ(rig.camera->activeFormatIndex(), 1U);
+  EXPECT_EQ(rig.camera->frameRate(), 4);
+  rig.advanceTo(noon + 16);
+  ASSERT_EQ(rig.checks.size(), 2U);
+  // Frames at 15.0 and 15.25 were due but came within a second of the restart.
+  EXPECT_EQ(rig.checks[1].at, noon + 15.5);
+  EXPECT_TRUE(rig.missing.empty());
+}
+
+TEST(FrameSource, ABurstOfThreeHalfASecondApartAtTenFramesASecond) {
+  for (const bool secondFails : {false, true}) {
+    Rig rig;
+    rig.burstAfterCheck = true;
+    if (secondFails) rig.failingAnalyses = {3};  // the check is the first analysis
+    rig.source->start(std::nullopt);
+    rig.advanceTo(noon + 1.4);
+    ASSERT_EQ(rig.checks.size(), 1U);
+    EXPECT_EQ(rig.checks[0].at, noon);
+    EXPECT_TRUE(rig.bursts.empty());
+    rig.advanceTo(noon + 1.5);
+    ASSERT_EQ(rig.bursts.size(), 1U);
+    // A failed analysis still uses up its place: the burst ends at the same frame.
+    EXPECT_EQ(times(rig.bursts[0]), secondFails ? (std::vector<double>{0.5, 1.5}) : (std::vector<double>{0.5, 1.0, 1.5}));
+    EXPECT_EQ(rig.camera->frameRate(), 1);
+    EXPECT_EQ(rig.analyses, 4);
+  }
+}
+
+TEST(FrameSource, AnUnreadableFrameUsesUpABurstPlaceButNotACheck) {
+  Rig rig;  // one frame a second from 12:00:00
+  rig.camera->setUnreadable(true);
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon + 1.5);
+  EXPECT_TRUE(rig.checks.empty());
+  rig.camera->setUnreadable(false);
+  rig.advanceTo(noon + 2);
+  ASSERT_EQ(rig.checks.size(), 1U);
+  EXPECT_EQ(rig.checks[0].at, noon + 2);  // the first readable frame took the check
+
+  rig.camera->setUnreadable(true);
+  rig.collect(2, 0.5);
+  rig.advanceTo(noon + 3.5);
+  ASSERT_EQ(rig.bursts.size(), 1U);
+  EXPECT_TRUE(rig.bursts[0].empty());  // ended all the same, at 12:00:03
+  EXPECT_EQ(rig.camera->frameRate(), 1);
+  EXPECT_EQ(rig.analyses, 1);  // only the check frame reached the analysis
+}
+
+TEST(FrameSource, BurstsEndEarlyReplacedOrEmpty) {
+  Rig notRunning;
+  notRunning.collect(3, 0.5);
+  notRunning.settle();
+  EXPECT_EQ(notRunning.bursts, (std::vector<std::vector<Measurements>>{{}}));
+
+  Rig stopped;
+  stopped.source->start(std::nullopt);
+  stopped.advanceTo(noon);
+  stopped.collect(3, 0.5);
+  stopped.advanceTo(noon + 0.6);
+  stopped.source->stop();
+  stopped.settle();
+  ASSERT_EQ(stopped.bursts.size(), 1U);
+  EXPECT_EQ(times(stopped.bursts[0]), (std::vector<double>{0.5}));  // what it had
+  EXPECT_EQ(stopped.camera->frameRate(), 10);  // ending early leaves the rate
+
+  Rig replaced;
+  replaced.source->start(std::nullopt);
+  replaced.advanceTo(noon);
+  replaced.collect(3, 0.5);
+  replaced.advanceTo(noon + 0.7);
+  replaced.collect(1, 0.5);  // the first burst's `done` is never called
+  replaced.advanceTo(noon + 5);
+  ASSERT_EQ(replaced.bursts.size(), 1U);
+  EXPECT_EQ(times(replaced.bursts[0]), (std::vector<double>{0.5}));
+}
+
+TEST(FrameSource, CopiesCheckFramesOnlyWhenAsked) {
+  Rig rig;
+  Frame picture{2, 2, PixelFormat::nv12, {Plane{{1, 2, 0, 3, 4, 0}, 3}, Plane{{5, 6}, 2}}};
+  rig.camera->setPicture(picture);
+  rig.source->setCopyCheckFrames(true);
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon);
+  ASSERT_EQ(rig.checks.size(), 1U);
+  ASSERT_NE(rig.checks[0].copy, nullptr);
+  EXPECT_EQ(rig.checks[0].copy->buffer(), (Frame{2, 2, PixelFormat::nv12, {Plane{{1, 2, 3, 4}, 2}, Plane{{5, 6}, 2}}}));
+  rig.source->setCopyCheckFrames(false);
+  rig.source->setCheckInterval(15);
+  rig.advanceTo(noon + 15);
+  ASSERT_EQ(rig.checks.size(), 2U);
+  EXPECT_EQ(rig.checks[1].copy, nullptr);
+}
+
+TEST(FrameSource, ChecksCanBeSwitchedOff) {
+  Rig rig;
+  rig.source->setChecksEnabled(false);
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon + 5);
+  EXPECT_TRUE(rig.checks.empty());
+  EXPECT_EQ(rig.analyses, 0);
+  rig.source->setChecksEnabled(true);
+  rig.advanceTo(noon + 6);
+  EXPECT_EQ(rig.checks.size(), 1U);
+}
+
+TEST(FrameSource, DozesAfterACheckAndWakesTwoAndAHalfSecondsBeforeTheNext) {
+  Rig rig;
+  rig.source->setCheckInterval(60);
+  rig.source->start(std::nullopt);
+  rig.source->dozeUntilNextCheck();  // no check taken yet: nothing
+  rig.settle();
+  EXPECT_TRUE(rig.camera->isRunning());
+  rig.advanceTo(noon);
+  ASSERT_EQ(rig.checks.size(), 1U);
+  rig.source->dozeUntilNextCheck();
+  rig.settle();
+  EXPECT_FALSE(rig.camera->isRunning());
+  EXPECT_EQ(rig.messages().back(), "camera doze start wake=57");
+  rig.advanceTo(noon + 57.4);
+  EXPECT_FALSE(rig.camera->isRunning());
+  rig.advanceTo(noon + 57.5);
+  EXPECT_TRUE(rig.camera->isRunning());
+  EXPECT_TRUE(rig.logged("camera doze ended reason=wake"));
+  EXPECT_EQ(rig.camera->starts(), 2);
+  rig.advanceTo(noon + 62);
+  ASSERT_EQ(rig.checks.size(), 2U);
+  EXPECT_EQ(rig.checks[1].at, noon + 60.5);  // the first settled frame at or after 12:01:00
+  EXPECT_TRUE(rig.missing.empty());
+}
+
+TEST(FrameSource, DozesOnlyWhenRunningWithChecksAndNoBurst) {
+  Rig bursting;
+  bursting.source->start(std::nullopt);
+  bursting.advanceTo(noon);
+  bursting.collect(3, 0.5);
+  bursting.source->dozeUntilNextCheck();
+  bursting.settle();
+  EXPECT_TRUE(bursting.camera->isRunning());
+
+  Rig checksOff;
+  checksOff.source->start(std::nullopt);
+  checksOff.advanceTo(noon);
+  checksOff.source->setChecksEnabled(false);
+  checksOff.source->dozeUntilNextCheck();
+  checksOff.settle();
+  EXPECT_TRUE(checksOff.camera->isRunning());
+
+  Rig stopped;
+  stopped.source->start(std::nullopt);
+  stopped.advanceTo(noon);
+  stopped.source->stop();
+  stopped.source->dozeUntilNextCheck();
+  stopped.advanceTo(noon + 120);
+  EXPECT_FALSE(stopped.camera->isRunning());  // no wake was planned
+}
+
+TEST(FrameSource, AnIntervalChangeWhileDozingReplansTheWake) {
+  Rig rig;
+  rig.source->setCheckInterval(60);
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon);
+  rig.source->dozeUntilNextCheck();
+  rig.advanceTo(noon + 10);
+  rig.source->setCheckInterval(120);
+  rig.settle();
+  EXPECT_EQ(rig.messages().back(), "camera doze replanned wake=107");
+  rig.advanceTo(noon + 100);
+  EXPECT_FALSE(rig.camera->isRunning());  // the wake of the first plan did nothing
+  rig.advanceTo(noon + 117.5);
+  EXPECT_TRUE(rig.camera->isRunning());
+  rig.advanceTo(noon + 121);
+  ASSERT_EQ(rig.checks.size(), 2U);
+  EXPECT_EQ(rig.checks[1].at, noon + 120.5);
+
+  Rig awake;  // not dozing: only the interval changes
+  awake.source->start(std::nullopt);
+  awake.advanceTo(noon);
+  awake.source->setCheckInterval(30);
+  awake.advanceTo(noon + 31);
+  EXPECT_EQ(awake.checks.size(), 2U);
+  for (const auto& message : awake.messages()) EXPECT_EQ(message.find("replanned"), std::string::npos);
+}
+
+TEST(FrameSource, EndDozeWakesTheCameraAtOnce) {
+  Rig rig;
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon);
+  rig.source->endDoze();  // awake: nothing
+  rig.source->dozeUntilNextCheck();
+  rig.advanceTo(noon + 5);
+  EXPECT_FALSE(rig.camera->isRunning());
+  rig.source->endDoze();
+  rig.settle();
+  EXPECT_TRUE(rig.camera->isRunning());
+  EXPECT_EQ(rig.messages().back(), "camera doze ended reason=setting");
+  EXPECT_EQ(rig.camera->starts(), 2);
+}
+
+TEST(FrameSource, AStopNoticeIsAFailureOnlyWhenNobodyAskedForTheStop) {
+  const CaptureNotice stoppedNotice{CaptureNoticeKind::stopped, {}};
+  Rig afterStop;
+  afterStop.source->start(std::nullopt);
+  afterStop.source->stop();
+  afterStop.camera->notify(stoppedNotice);
+  afterStop.settle();
+  EXPECT_TRUE(afterStop.missing.empty());
+
+  Rig dozing;
+  dozing.source->start(std::nullopt);
+  dozing.advanceTo(noon);
+  dozing.source->dozeUntilNextCheck();
+  dozing.settle();
+  dozing.camera->notify(stoppedNotice);
+  dozing.settle();
+  EXPECT_TRUE(dozing.missing.empty());
+  dozing.advanceTo(noon + 12.5);
+  EXPECT_TRUE(dozing.camera->isRunning());  // the doze goes on to its wake
+
+  Rig stillRunning;
+  stillRunning.source->start(std::nullopt);
+  stillRunning.camera->notify(stoppedNotice);
+  stillRunning.settle();
+  EXPECT_TRUE(stillRunning.missing.empty());
+
+  Rig unasked;
+  unasked.source->start(std::nullopt);
+  unasked.source->stop();
+  unasked.source->start(std::nullopt);  // a start clears the request
+  unasked.camera->halt();
+  unasked.camera->notify(stoppedNotice);
+  unasked.settle();
+  EXPECT_EQ(unasked.missing, (std::vector<std::string>{"stopped"}));
+}
+
+TEST(FrameSource, ReportsTheCameraInUseDisconnectedAndCancelsTheDoze) {
+  Rig rig({laptopCamera(), {"usb-other", {}, std::nullopt}});
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon);
+  rig.camera->notify({CaptureNoticeKind::disconnected, "usb-other"});
+  rig.settle();
+  EXPECT_TRUE(rig.missing.empty());
+
+  // A burst in progress is not ended by a lost camera; it ends when frames come again.
+  rig.collect(2, 0.5);
+  rig.settle();
+  rig.camera->notify({CaptureNoticeKind::runtimeError, {}});
+  rig.settle();
+  EXPECT_EQ(rig.missing, (std::vector<std::string>{"runtime_error"}));
+  EXPECT_TRUE(rig.bursts.empty());
+  rig.advanceTo(noon + 1);
+  EXPECT_EQ(times(rig.bursts.at(0)), (std::vector<double>{0.5, 1.0}));
+
+  rig.missing.clear();
+  rig.source->dozeUntilNextCheck();
+  rig.settle();
+  rig.camera->notify({CaptureNoticeKind::disconnected, "usb-laptop"});
+  rig.settle();
+  EXPECT_EQ(rig.missing, (std::vector<std::string>{"disconnected"}));
+  rig.advanceTo(noon + 60);
+  EXPECT_FALSE(rig.camera->isRunning());  // the planned wake was cancelled
+
+  rig.camera->notify({CaptureNoticeKind::runtimeError, {}});
+  rig.camera->notify({CaptureNoticeKind::connected, "usb-new"});
+  rig.settle();
+  EXPECT_EQ(rig.missing, (std::vector<std::string>{"disconnected", "runtime_error"}));
+  EXPECT_EQ(rig.connected, 1);
+}
+
+TEST(FrameSource, ASimulatedFailureStopsTheCameraAndHidesItForTheOutage) {
+  Rig rig;
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon);
+  rig.collect(3, 0.5);
+  rig.settle();
+  rig.source->simulateFailure(10);
+  rig.settle();
+  EXPECT_FALSE(rig.camera->isRunning());
+  EXPECT_EQ(rig.missing, (std::vector<std::string>{"runtime_error"}));
+  EXPECT_EQ(rig.bursts, (std::vector<std::vector<Measurements>>{{}}));  // ended early
+  rig.advanceTo(noon + 9.9);
+  EXPECT_EQ(rig.source->start(std::nullopt), std::nullopt);
+  rig.advanceTo(noon + 10);
+  EXPECT_EQ(rig.source->start(std::nullopt), "usb-laptop");
+}
+
+TEST(FrameSource, NoEffectsAndFramingGivenBackAtQuit) {
+  Rig rig;
+  EXPECT_TRUE(rig.source->activeEffects().empty());
+  EXPECT_EQ(rig.source->deviceID(), std::nullopt);
+  rig.source->start(std::nullopt);
+  EXPECT_TRUE(rig.source->activeEffects().empty());
+  EXPECT_EQ(rig.camera->framingMode(), FramingMode::cooperative);
+  rig.source->releaseCenterStage();
+  EXPECT_EQ(rig.camera->framingMode(), FramingMode::user);
+  EXPECT_EQ(rig.messages().back(), "quit centerStageControlMode=0");
+}
+
+}  // namespace
+}  // namespace kestrel

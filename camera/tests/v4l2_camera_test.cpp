@@ -1,0 +1,48 @@
+#include "camera/v4l2_camera.hpp"
+
+#include <gtest/gtest.h>
+
+#include "camera/frame_source.hpp"
+#include "camera/manual_clock.hpp"
+#include "camera/manual_executor.hpp"
+#include "camera/recording_log.hpp"
+
+namespace kestrel {
+namespace {
+
+// No camera needs to be attached: these hold on any machine.
+TEST(V4l2Camera, NamesOnlyCamerasThatExistAndOpensNoOther) {
+  ManualClock clock(0);
+  RecordingLog log;
+  V4l2Camera camera(clock, log);
+  const auto ids = camera.cameras();
+  for (const auto& id : ids) EXPECT_FALSE(id.empty());
+  const auto error = camera.open("no such camera");
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind, CaptureError::Kind::missing);
+  EXPECT_TRUE(camera.formats().empty());
+  EXPECT_EQ(camera.activeFormat(), std::nullopt);
+  EXPECT_EQ(camera.setFrameRate(10), std::nullopt);
+  EXPECT_FALSE(camera.setActiveFormat(0));
+  camera.startRunning();  // nothing open: nothing happens
+  EXPECT_FALSE(camera.isRunning());
+  EXPECT_TRUE(camera.activeEffects().empty());
+  EXPECT_FALSE(camera.framingEnabled());
+  if (ids.empty()) {
+    EXPECT_EQ(camera.permission(), CameraPermission::authorized);
+  }
+}
+
+TEST(V4l2Camera, AFrameSourceStartsNoAbsentPinnedCamera) {
+  ManualClock clock(0);
+  ManualExecutor main;
+  RecordingLog log;
+  FrameSource source(std::make_unique<V4l2Camera>(clock, log), [](const Frame&) { return Measurements{}; }, clock,
+                     main, log);
+  EXPECT_EQ(source.start("no such camera"), std::nullopt);
+  EXPECT_EQ(source.deviceID(), std::nullopt);
+  source.stop();
+}
+
+}  // namespace
+}  // namespace kestrel
