@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+
+#include <date/date.h>
 
 #include "core/app_info.hpp"
+#include "core/jaw_module.hpp"
 
 namespace kestrel {
 
@@ -89,6 +93,19 @@ std::vector<CheckResult> LaunchPlan::simulatedFrames(std::int64_t check, std::in
     frames.push_back(std::move(r));
   }
   return frames;
+}
+
+PictureRequest LaunchPlan::seedPictureRequest(Instant now, const Calendar& calendar) {
+  constexpr Seconds threeDays = 3 * 86400;
+  Instant raisedAt = now - threeDays;
+  if (std::isfinite(now)) {
+    const CivilTime c = calendar.civil(now);
+    const date::year_month_day day{date::sys_days{date::year{c.year} / c.month / c.day} - date::days{3}};
+    raisedAt = calendar.instant(static_cast<int>(day.year()), static_cast<int>(static_cast<unsigned>(day.month())),
+                                static_cast<int>(static_cast<unsigned>(day.day())), c.hour, c.minute,
+                                c.second + c.fractionOfSecond);
+  }
+  return PictureRequest{"seed-old-picture", AlertModule::hand, std::string(JawModule::handHint), raisedAt};
 }
 
 std::string LaunchPlan::launchLine(std::string_view bundleIdentifier) {

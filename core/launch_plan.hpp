@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "core/app_settings.hpp"
+#include "core/calendar.hpp"
 #include "core/camera_duty.hpp"
 #include "core/instant.hpp"
+#include "core/picture_request.hpp"
 #include "core/test_copy_mark.hpp"
 #include "core/thresholds.hpp"
 #include "core/verdict.hpp"
@@ -54,6 +56,11 @@ struct LaunchPlan {
   // "GGBG", chosen by the check number modulo six. Each has a face, no skip, an
   // inconclusive head, and a hand at the chin exactly for "B".
   static std::vector<CheckResult> simulatedFrames(std::int64_t check, std::int64_t count);
+
+  // The picture written at start by a run that seeds an old picture: a hand alert
+  // "seed-old-picture" raised at the same time of day three calendar days before `now` (or
+  // 259200 seconds before it when `now` is no time the calendar can place).
+  static PictureRequest seedPictureRequest(Instant now, const Calendar& calendar);
 
   // "launch <application id> smoke", printed by a smoke run before it exits.
   static std::string launchLine(std::string_view bundleIdentifier);

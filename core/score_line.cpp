@@ -23,82 +23,98 @@ namespace {
 namespace od = simdjson::ondemand;
 using Value = simdjson::simdjson_result<od::value>;
 
-// Every step below gives false on the first error; the line is then dropped.
+// The value of one key as the tree decoder would see it: when a key occurs more than once the
+// last occurrence counts, so an unusable value is only remembered as such until a later
+// occurrence replaces it.
+template <class T>
+struct Slot {
+  std::optional<T> value;
+  bool unusable = false;
+
+  void take(std::optional<T> read) {
+    value = read;
+    unusable = !read.has_value();
+  }
+};
 
 template <class E>
-bool readEnumeration(Value value, std::optional<E>& out) {
+std::optional<E> readEnumeration(Value value) {
   std::string_view text;
-  if (value.get_string().get(text) != simdjson::SUCCESS) return false;
-  out = fromText<E>(text);
-  return out.has_value();
+  if (value.get_string().get(text) != simdjson::SUCCESS) return std::nullopt;
+  return fromText<E>(text);
 }
 
-bool readHead(Value value, std::optional<HeadResult>& out) {
+std::optional<bool> readFlag(Value value) {
+  bool flag = false;
+  if (value.get_bool().get(flag) != simdjson::SUCCESS) return std::nullopt;
+  return flag;
+}
+
+std::optional<HeadResult> readHead(Value value) {
   od::object object;
-  if (value.get_object().get(object) != simdjson::SUCCESS) return false;
-  HeadResult head;
-  std::optional<HeadVerdict> verdict;
-  std::optional<bool> clearOK;
+  if (value.get_object().get(object) != simdjson::SUCCESS) return std::nullopt;
+  Slot<HeadVerdict> verdict;
+  Slot<bool> clearOK;
+  Slot<HeadCause> cause;
+  Slot<HeadBasis> basis;
+  Slot<InconclusiveReason> reason;
   for (auto field : object) {
     std::string_view key;
-    if (field.unescaped_key().get(key) != simdjson::SUCCESS) return false;
+    if (field.unescaped_key().get(key) != simdjson::SUCCESS) return std::nullopt;
     if (key == "verdict") {
-      if (!readEnumeration(field.value(), verdict)) return false;
+      verdict.take(readEnumeration<HeadVerdict>(field.value()));
     } else if (key == "clearOK") {
-      bool flag = false;
-      if (field.value().get_bool().get(flag) != simdjson::SUCCESS) return false;
-      clearOK = flag;
+      clearOK.take(readFlag(field.value()));
     } else if (key == "cause") {
-      if (!readEnumeration(field.value(), head.cause)) return false;
+      cause.take(readEnumeration<HeadCause>(field.value()));
     } else if (key == "basis") {
-      if (!readEnumeration(field.value(), head.basis)) return false;
+      basis.take(readEnumeration<HeadBasis>(field.value()));
     } else if (key == "reason") {
-      if (!readEnumeration(field.value(), head.reason)) return false;
+      reason.take(readEnumeration<InconclusiveReason>(field.value()));
     }
   }
-  if (!verdict || !clearOK) return false;
-  head.verdict = *verdict;
-  head.clearOK = *clearOK;
-  out = head;
-  return true;
+  if (!verdict.value || !clearOK.value || cause.unusable || basis.unusable || reason.unusable) return std::nullopt;
+  return HeadResult{*verdict.value, cause.value, basis.value, reason.value, *clearOK.value};
 }
 
-bool readLine(od::document& document, ScoreLine& line) {
+std::optional<ScoreLine> readLine(od::document& document) {
   od::object object;
-  if (document.get_object().get(object) != simdjson::SUCCESS) return false;
-  bool typed = false;
-  std::optional<std::int64_t> schema;
-  std::optional<bool> stale;
+  if (document.get_object().get(object) != simdjson::SUCCESS) return std::nullopt;
+  Slot<bool> typed;
+  Slot<std::int64_t> schema;
+  Slot<bool> stale;
+  Slot<SkipReason> skip;
+  Slot<HandVerdict> hand;
+  Slot<HeadResult> head;
   for (auto field : object) {
+    // An error here means the line itself is broken, not just one value.
     std::string_view key;
-    if (field.unescaped_key().get(key) != simdjson::SUCCESS) return false;
+    if (field.unescaped_key().get(key) != simdjson::SUCCESS) return std::nullopt;
     if (key == "type") {
       std::string_view type;
-      if (field.value().get_string().get(type) != simdjson::SUCCESS) return false;
-      typed = type == "check";
+      const bool text = field.value().get_string().get(type) == simdjson::SUCCESS;
+      typed.take(text && type == "check" ? std::optional(true) : std::nullopt);
     } else if (key == "schema") {
       std::int64_t number = 0;
-      if (field.value().get_int64().get(number) != simdjson::SUCCESS) return false;
-      schema = number;
+      const bool integer = field.value().get_int64().get(number) == simdjson::SUCCESS;
+      schema.take(integer ? std::optional(number) : std::nullopt);
     } else if (key == "stale") {
-      bool flag = false;
-      if (field.value().get_bool().get(flag) != simdjson::SUCCESS) return false;
-      stale = flag;
+      stale.take(readFlag(field.value()));
     } else if (key == "skip") {
-      if (!readEnumeration(field.value(), line.skip)) return false;
+      skip.take(readEnumeration<SkipReason>(field.value()));
     } else if (key == "hand") {
-      if (!readEnumeration(field.value(), line.hand)) return false;
+      hand.take(readEnumeration<HandVerdict>(field.value()));
     } else if (key == "head") {
-      if (!readHead(field.value(), line.head)) return false;
+      head.take(readHead(field.value()));
     }
   }
   // Nothing but white space may follow the object: past its end there is no location.
   const char* rest = nullptr;
-  if (document.current_location().get(rest) == simdjson::SUCCESS) return false;
-  if (!typed || !schema || !stale) return false;
-  line.schema = *schema;
-  line.stale = *stale;
-  return true;
+  if (document.current_location().get(rest) == simdjson::SUCCESS) return std::nullopt;
+  if (!typed.value || !schema.value || !stale.value || skip.unusable || hand.unusable || head.unusable) {
+    return std::nullopt;
+  }
+  return ScoreLine{*schema.value, skip.value, head.value, hand.value, *stale.value};
 }
 
 }  // namespace
@@ -119,9 +135,7 @@ std::optional<ScoreLine> ScoreLineReader::read(std::string_view text) {
       simdjson::SUCCESS) {
     return std::nullopt;
   }
-  ScoreLine line;
-  if (!readLine(document, line)) return std::nullopt;
-  return line;
+  return readLine(document);
 }
 
 }  // namespace kestrel

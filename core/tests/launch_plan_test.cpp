@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -149,6 +151,46 @@ TEST(LaunchPlan, LaunchLine) {
 
 TEST(TestCopyMark, Standard) {
   EXPECT_EQ(TestCopyMark::standard(), (TestCopyMark{"TEST", "Test copy \u2014 not your Kestrel"}));
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(LaunchPlan, SeededPictureIsAHandAlertThreeCalendarDaysBack) {
+  const Calendar utc = Calendar::utc();
+  const Calendar berlin = *Calendar::named("Europe/Berlin");
+  struct Case {
+    const char* what;
+    const Calendar& calendar;
+    Instant now;
+    Instant expected;
+  };
+  const Case cases[] = {
+      {"plain days", utc, utc.instant(2026, 1, 5, 9, 0, 12.25), utc.instant(2026, 1, 2, 9, 0, 12.25)},
+      {"across a month end", utc, utc.instant(2026, 3, 2, 23, 59, 59), utc.instant(2026, 2, 27, 23, 59, 59)},
+      {"across a leap day", utc, utc.instant(2028, 3, 1, 0, 0, 0), utc.instant(2028, 2, 27, 0, 0, 0)},
+      {"across a year end", utc, utc.instant(2027, 1, 1, 12, 0, 0), utc.instant(2026, 12, 29, 12, 0, 0)},
+      // Summer time ended on 25 October: three calendar days are an hour longer.
+      {"across the end of summer time", berlin, berlin.instant(2026, 10, 27, 10, 0, 0),
+       berlin.instant(2026, 10, 27, 10, 0, 0) - 259200 - 3600},
+      {"summer time began in between", berlin, berlin.instant(2026, 3, 31, 10, 0, 0),
+       berlin.instant(2026, 3, 31, 10, 0, 0) - 259200 + 3600},
+  };
+  for (const auto& c : cases) {
+    const PictureRequest r = LaunchPlan::seedPictureRequest(c.now, c.calendar);
+    EXPECT_EQ(r, (PictureRequest{"seed-old-picture", AlertModule::hand, "Hand at chin \u00b7 rest your jaw", c.expected}))
+        << c.what;
+  }
+  EXPECT_EQ(berlin.civil(LaunchPlan::seedPictureRequest(berlin.instant(2026, 10, 27, 10, 0, 0), berlin).raisedAt).hour, 10);
+}
+
+TEST(LaunchPlan, SeededPictureOfATimeNoCalendarCanPlaceGoesBackByFixedSeconds) {
+  const Instant infinity = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(LaunchPlan::seedPictureRequest(infinity, Calendar::utc()).raisedAt, infinity);
+  EXPECT_TRUE(std::isnan(LaunchPlan::seedPictureRequest(std::nan(""), Calendar::utc()).raisedAt));
 }
 
 }  // namespace
