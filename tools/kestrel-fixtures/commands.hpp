@@ -19,5 +19,7 @@ void addValidateCommand(CLI::App& app, int& status);
 void addStatusCommand(CLI::App& app, int& status);
 void addReplayCommand(CLI::App& app, int& status);
 void addTodayCommand(CLI::App& app, int& status);
+void addConvertCommand(CLI::App& app, int& status);
+void addReportCommand(CLI::App& app, int& status);
 
 }  // namespace kestrel::fixtures

@@ -3,14 +3,15 @@
 #include <sys/utsname.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <map>
 #include <opencv2/core/version.hpp>
-#include <sstream>
 
 #include "core/file_io.hpp"
 #include "core/fixture_paths.hpp"
 #include "core/log_clock.hpp"
+#include "core/os_build.hpp"
+#include "core/skeleton_file.hpp"
 
 namespace kestrel::fixtures {
 
@@ -44,29 +45,24 @@ std::string fixtureRoot() {
   return FixturePaths::root(environment, home ? home : "");
 }
 
-namespace {
-
-// PRETTY_NAME of /etc/os-release, unquoted; "Linux" when it cannot be read.
-std::string prettyName() {
-  std::ifstream in("/etc/os-release");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.starts_with("PRETTY_NAME=")) continue;
-    std::string value = line.substr(12);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-      value = value.substr(1, value.size() - 2);
-    }
-    return value;
-  }
-  return "Linux";
-}
-
-}  // namespace
-
 std::string currentOSBuild() {
+  auto osRelease = readFile("/etc/os-release");
+  if (!osRelease) osRelease = readFile("/usr/lib/os-release");
+  const auto name = osReleasePrettyName(osRelease.value_or(""));
   utsname system{};
   const std::string kernel = ::uname(&system) == 0 ? system.release : "unknown";
-  return prettyName() + " · kernel " + kernel + " · OpenCV " + CV_VERSION;
+  return osBuild(name.value_or(std::string(defaultPrettyName)), kernel, CV_VERSION);
+}
+
+FixtureStatus skeletonStatus(const std::string& path, const std::string& videoSHA256, const std::string& osBuild) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error) && !error) return FixtureStatus::check(std::nullopt, videoSHA256, osBuild);
+  const auto text = readFile(path);
+  const Json json = text ? Json::parse(*text, nullptr, /*allow_exceptions=*/false) : Json();
+  const auto header = json.is_object() && json.contains("header") ? decode<SkeletonFile::Header>(json["header"])
+                                                                  : std::nullopt;
+  if (!header) return {FixtureStatus::WrongSchema{}};
+  return FixtureStatus::check(header, videoSHA256, osBuild);
 }
 
 }  // namespace kestrel::fixtures

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/calendar.hpp"
+#include "core/fixture_status.hpp"
 #include "core/instant.hpp"
 #include "core/json_io.hpp"
 #include "tools/kestrel-fixtures/commands.hpp"
@@ -32,7 +33,12 @@ Calendar parseZone(const std::string& name, std::string_view option);
 std::string fixtureRoot();
 
 // The system the analysis runs on, as recorded in skeleton files: the distribution's pretty
-// name, the kernel release and the OpenCV version.
+// name (from /etc/os-release, else /usr/lib/os-release), the kernel release and the OpenCV
+// version.
 std::string currentOSBuild();
+
+// The status of the skeleton file at `path` for the video of that hash. A file that cannot
+// be read, or whose header does not decode, is of no schema this tool knows.
+FixtureStatus skeletonStatus(const std::string& path, const std::string& videoSHA256, const std::string& osBuild);
 
 }  // namespace kestrel::fixtures

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
   addStatusCommand(app, status);
   addReplayCommand(app, status);
   addTodayCommand(app, status);
+  addConvertCommand(app, status);
+  addReportCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -26,19 +26,6 @@ struct StatusOptions {
   bool required = false;
 };
 
-// The status of one video's skeleton file. A file that cannot be read, or whose header does
-// not decode, is of no schema this tool knows.
-FixtureStatus skeletonStatus(const std::string& path, const std::string& videoSHA256, const std::string& osBuild) {
-  std::error_code error;
-  if (!std::filesystem::exists(path, error) && !error) return FixtureStatus::check(std::nullopt, videoSHA256, osBuild);
-  const auto text = readFile(path);
-  const Json json = text ? Json::parse(*text, nullptr, /*allow_exceptions=*/false) : Json();
-  const auto header = json.is_object() && json.contains("header") ? decode<SkeletonFile::Header>(json["header"])
-                                                                  : std::nullopt;
-  if (!header) return {FixtureStatus::WrongSchema{}};
-  return FixtureStatus::check(header, videoSHA256, osBuild);
-}
-
 int runStatus(const StatusOptions& options) {
   const std::string root = fixtureRoot();
   const auto index = readFileAs<VideoIndex>(options.index.empty() ? FixturePaths::index(root) : options.index,

@@ -1,6 +1,5 @@
 // Runs the built kestrel-fixtures program on files made here and checks what it prints and writes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,35 +12,15 @@
 #include "core/json_io.hpp"
 #include "core/skeleton_file.hpp"
 #include "core/tests/temp_folder.hpp"
+#include "tools/kestrel-fixtures/tests/program.hpp"
 
 namespace kestrel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Finished;
 using testing::TempFolder;
-
-struct Finished {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string quoted(const std::string& text) {
-  std::string result = "'";
-  for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-}
-
-// Runs the program with the arguments; its standard output and error are kept in `temp`.
-Finished run(const TempFolder& temp, const std::vector<std::string>& arguments) {
-  std::string command = quoted(KESTREL_FIXTURES_PROGRAM);
-  for (const auto& argument : arguments) command += " " + quoted(argument);
-  const fs::path out = temp / "stdout.txt";
-  const fs::path err = temp / "stderr.txt";
-  command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
-  const int status = std::system(command.c_str());
-  return Finished{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out).value_or(""), readFile(err).value_or("")};
-}
+using testing::run;
 
 Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
 
@@ -202,7 +181,7 @@ TEST(KestrelFixturesArguments, BadArgumentsAndUnreadableFilesExitWithTwo) {
 
 TEST(KestrelFixturesArguments, EverySubcommandHasHelp) {
   TempFolder temp;
-  for (const std::string command : {"validate", "status", "replay", "today"}) {
+  for (const std::string command : {"validate", "status", "replay", "today", "convert", "report"}) {
     const Finished result = run(temp, {command, "--help"});
     EXPECT_EQ(result.status, 0) << command;
     EXPECT_NE(result.out.find("kestrel-fixtures " + command), std::string::npos) << result.out;
