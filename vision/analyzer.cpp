@@ -5,6 +5,8 @@
 #include <opencv2/imgproc.hpp>
 #include <string>
 
+#include "core/jaw_module.hpp"
+#include "core/thresholds.hpp"
 #include "vision/head_pose.hpp"
 #include "vision/model_store.hpp"
 #include "vision/vision_error.hpp"
@@ -41,12 +43,13 @@ Body bodyOf(const PoseLandmarks& pose, cv::Size size, const Flip& flip) {
   return body;
 }
 
-// Hands matter near the face: a hand region counts when its centre lies within one and a
-// half face sizes of the face's centre, on either axis.
-bool nearFace(const Region& hand, const cv::Rect2f& face) {
-  const float reach = 1.5F * std::max(face.width, face.height);
-  const cv::Point2f centre(face.x + face.width * 0.5F, face.y + face.height * 0.5F);
-  return std::abs(hand.center.x - centre.x) <= reach && std::abs(hand.center.y - centre.y) <= reach;
+// Hands matter only where the classifier looks for a hand resting at the chin: the region
+// around and below the chin, in image coordinates (y down).
+cv::Rect2f chinArea(const cv::Rect2f& face, cv::Size size, const Flip& flip) {
+  const Rect frame{0, 0, static_cast<double>(size.width), static_cast<double>(size.height)};
+  const Rect chin = JawModule::chinRegion(flip(face), frame, Thresholds());
+  return {static_cast<float>(chin.minX), static_cast<float>(size.height - (chin.minY + chin.height)),
+          static_cast<float>(chin.width), static_cast<float>(chin.height)};
 }
 
 // Two results of the hand model describe the same hand when their joints' bounding boxes
@@ -124,17 +127,20 @@ Analyzer::Output Analyzer::analyzeImage(const cv::Mat& bgr, bool includeLandmark
       traceRegion(bodyRegion);
       if (const auto pose = pose_.estimate(bgr, bodyRegion)) {
         m.bodies.push_back(bodyOf(*pose, size, flip));
-        const std::array<std::array<PosePoint, 3>, 2> arms{{
-            {PosePoint::leftWrist, PosePoint::leftIndex, PosePoint::leftPinky},
-            {PosePoint::rightWrist, PosePoint::rightIndex, PosePoint::rightPinky},
+        const std::array<std::array<PosePoint, 4>, 2> arms{{
+            {PosePoint::leftWrist, PosePoint::leftIndex, PosePoint::leftPinky, PosePoint::leftThumb},
+            {PosePoint::rightWrist, PosePoint::rightIndex, PosePoint::rightPinky, PosePoint::rightThumb},
         }};
-        for (const auto& [wrist, index, pinky] : arms) {
+        const cv::Rect2f chin = chinArea(tallest->box, size, flip);
+        for (const auto& [wrist, index, pinky, thumb] : arms) {
           const auto& p = *pose;
           const float seen = std::max({p[wrist].visibility, p[index].visibility, p[pinky].visibility});
           const auto region = handRegionFromPose(p[wrist].point, p[index].point, p[pinky].point);
-          if (seen >= minHandVisibility && region && nearFace(*region, tallest->box) && found.size() < maxHands) {
-            lookForHand(*region);
-          }
+          // The hand region is 3.5 palm lengths wide: a whole hand's length is 2 of them.
+          const bool mayMatter =
+              region && mayReach({p[wrist].point, p[index].point, p[pinky].point, p[thumb].point}, chin,
+                                 region->side * (2.0F / 3.5F));
+          if (seen >= minHandVisibility && mayMatter && found.size() < maxHands) lookForHand(*region);
         }
       }
     } else {

@@ -24,8 +24,9 @@ namespace kestrel {
 // - faces: short-range face detection over the whole frame;
 // - body: the pose model looks where the tallest face's body must be, so no person
 //   detector runs; the neck is the midpoint of the shoulders;
-// - hands: the hand model looks only where the pose model sees a hand near the face (where
-//   a hand matters); a frame without a face has its hands found by the palm detector;
+// - hands: the hand model looks only at a hand the pose model sees within a hand's length of
+//   the chin region the classifier checks for a resting hand (the only place a hand matters);
+//   a frame without a face has its hands found by the palm detector;
 // - face landmarks, only when asked for: the face mesh of the tallest face.
 // Each call is independent of the ones before. One analyzer is used by one thread at a time.
 class Analyzer {

@@ -1,5 +1,6 @@
 #include "vision/hand_tracker.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kestrel {
@@ -17,6 +18,14 @@ std::optional<Region> handRegionFromPalm(cv::Point2f wrist, cv::Point2f middleKn
 
 std::optional<Region> handRegionFromPose(cv::Point2f wrist, cv::Point2f index, cv::Point2f pinky) {
   return handRegion(wrist, index + (pinky - index) * (1.0F / 3.0F), 0.5F, 3.5F);
+}
+
+bool mayReach(const std::array<cv::Point2f, 4>& handPoints, const cv::Rect2f& area, float reach) {
+  return std::any_of(handPoints.begin(), handPoints.end(), [&](cv::Point2f p) {
+    const float dx = std::max({area.x - p.x, 0.0F, p.x - (area.x + area.width)});
+    const float dy = std::max({area.y - p.y, 0.0F, p.y - (area.y + area.height)});
+    return std::hypot(dx, dy) <= reach;
+  });
 }
 
 PalmDetector::PalmDetector(cv::dnn::Net net)

@@ -34,6 +34,12 @@ std::optional<Region> handRegionFromPalm(cv::Point2f wrist, cv::Point2f middleKn
 // along the palm and 3.5 palm lengths wide.
 std::optional<Region> handRegionFromPose(cv::Point2f wrist, cv::Point2f index, cv::Point2f pinky);
 
+// Whether a hand the pose model sees at these points (its wrist, index, pinky and thumb)
+// could hold joints inside `area`: one of the points lies within `reach` of the area (image
+// coordinates, edges included). The pose model places hand points loosely and fingers reach
+// past them, so `reach` is a margin of about a hand's length.
+bool mayReach(const std::array<cv::Point2f, 4>& handPoints, const cv::Rect2f& area, float reach);
+
 // Palm detection (192x192 input) over the whole image: the regions of up to `limit`
 // hands, strongest first.
 class PalmDetector {

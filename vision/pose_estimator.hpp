@@ -19,6 +19,8 @@ enum class PosePoint {
   rightPinky = 18,
   leftIndex = 19,
   rightIndex = 20,
+  leftThumb = 21,
+  rightThumb = 22,
 };
 
 struct PoseLandmark {

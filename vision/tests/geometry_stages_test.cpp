@@ -181,5 +181,28 @@ TEST(Detections, MergeAveragesOverlapsByScoreAndKeepsTheBestScore) {
   EXPECT_EQ(mergeOverlapping({{{5, 5, 0, 0}, 0.8F, {}}}, 0.3F).size(), 1U);
 }
 
+TEST(HandGate, AHandCountsWhenOneOfItsPointsIsWithinReachOfTheArea) {
+  const cv::Rect2f chin(100, 200, 50, 40);  // x 100..150, y 200..240
+  struct Case {
+    const char* what;
+    std::array<cv::Point2f, 4> points;
+    float reach;
+    bool counts;
+  };
+  const cv::Point2f far(400, 400);
+  const Case cases[] = {
+      {"a wrist inside", {{{120, 220}, far, far, far}}, 0, true},
+      {"a thumb on the edge", {{far, far, far, {150, 240}}}, 0, true},
+      {"just beyond the edge", {{far, {150.5F, 220}, far, far}}, 0, false},
+      {"straight out, exactly at reach", {{far, far, {100, 170}, far}}, 30, true},
+      {"straight out, beyond reach", {{far, far, {100, 169}, far}}, 30, false},
+      // Off a corner the distance is to the corner: 30 across and 40 down is 50 away.
+      {"diagonal at reach", {{{180, 280}, far, far, far}}, 50, true},
+      {"diagonal beyond reach", {{{180, 281}, far, far, far}}, 50, false},
+      {"all far", {{far, far, far, far}}, 100, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(mayReach(c.points, chin, c.reach), c.counts) << c.what;
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -1,11 +1,9 @@
 // The conversion of videos into skeleton files, end to end: a short video made from a photo
 // goes through the built program and its skeleton file is read back.
 #include <gtest/gtest.h>
-#include <sys/utsname.h>
 
 #include <filesystem>
 #include <opencv2/core.hpp>
-#include <opencv2/core/version.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
@@ -13,7 +11,6 @@
 #include <string>
 
 #include "core/file_io.hpp"
-#include "core/os_build.hpp"
 #include "core/sha256.hpp"
 #include "core/skeleton_file.hpp"
 #include "core/tests/temp_folder.hpp"
@@ -52,13 +49,6 @@ cv::Size writeVideo(const fs::path& path) {
   return frame.size();
 }
 
-std::string expectedOSBuild() {
-  utsname system{};
-  EXPECT_EQ(::uname(&system), 0);
-  const auto name = osReleasePrettyName(readFile("/etc/os-release").value_or(""));
-  return osBuild(name.value_or(std::string(defaultPrettyName)), system.release, CV_VERSION);
-}
-
 // The finish line of a converted video; the time and rate vary from run to run.
 void expectFinishLine(const std::string& line, const std::string& video, const fs::path& out) {
   const std::regex pattern(video + R"(: 10 frames in 0:[0-9]{2} \([0-9]+\.[0-9] fps\) → )" + out.string());
@@ -85,7 +75,7 @@ TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideo) {
   EXPECT_EQ(skeleton->header.schema, 1);
   EXPECT_EQ(skeleton->header.videoSHA256, sha256OfFile(video));
   EXPECT_EQ(skeleton->header.revisions, VisionRevisions::current());
-  EXPECT_EQ(skeleton->header.osBuild, expectedOSBuild());
+  EXPECT_EQ(skeleton->header.osBuild, testing::thisOSBuild());
 
   ASSERT_EQ(skeleton->frames.size(), static_cast<std::size_t>(videoFrames));
   for (int i = 0; i < videoFrames; ++i) {
