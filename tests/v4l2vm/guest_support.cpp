@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <linux/videodev2.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,25 +12,10 @@
 #include <iostream>
 #include <thread>
 
+#include "camera/v4l2_formats.hpp"
+#include "camera/v4l2_io.hpp"
+
 namespace kestrel::vm {
-
-namespace {
-
-int xioctl(int fd, unsigned long request, void* argument) {
-  int result = 0;
-  do {
-    result = ioctl(fd, request, argument);
-  } while (result < 0 && errno == EINTR);
-  return result;
-}
-
-std::string fourcc(std::uint32_t code) {
-  std::string text;
-  for (int shift = 0; shift < 32; shift += 8) text += static_cast<char>((code >> shift) & 0xFFU);
-  return text;
-}
-
-}  // namespace
 
 bool Tally::expect(bool ok, const std::string& what, const std::string& detail) {
   if (ok) {
@@ -84,7 +68,7 @@ std::optional<std::string> DriverProbe::format() const {
   v4l2_format format{};
   format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
   if (xioctl(fd_, VIDIOC_G_FMT, &format) < 0) return std::nullopt;
-  return fourcc(format.fmt.pix.pixelformat) + " " + std::to_string(format.fmt.pix.width) + "x" +
+  return V4l2Formats::fourccText(format.fmt.pix.pixelformat) + " " + std::to_string(format.fmt.pix.width) + "x" +
          std::to_string(format.fmt.pix.height);
 }
 
