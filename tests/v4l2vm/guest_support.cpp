@@ -47,6 +47,23 @@ double medianGap(const std::vector<Instant>& instants) {
   return gaps.size() % 2 == 1 ? gaps[middle] : (gaps[middle - 1] + gaps[middle]) / 2;
 }
 
+Rig::Rig() : camera(std::make_unique<V4l2Camera>(clock, log)) {
+  camera->setHandlers(
+      queue,
+      [this](const CapturedFrame& frame) { frames.add({frame.arrival(), decode ? frame.pixels() : std::nullopt}); },
+      [this](const CaptureNotice& notice) { notices.add(notice); });
+}
+
+Rig::~Rig() {
+  queue.call([this] { camera.reset(); });
+}
+
+std::vector<Instant> Rig::arrivals() const {
+  std::vector<Instant> instants;
+  for (const auto& frame : frames.items()) instants.push_back(frame.arrival);
+  return instants;
+}
+
 void pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
 DriverProbe::DriverProbe(const std::string& node) : fd_(::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC)) {}

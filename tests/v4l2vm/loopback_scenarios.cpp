@@ -125,32 +125,6 @@ class Producer {
   std::thread thread_;
 };
 
-struct Rig {
-  SystemClock clock;
-  RecordingLog log;
-  QueueExecutor queue;
-  Inbox<SeenFrame> frames;
-  Inbox<CaptureNotice> notices;
-  std::atomic<bool> decode{false};
-  std::unique_ptr<V4l2Camera> camera;
-
-  Rig() : camera(std::make_unique<V4l2Camera>(clock, log)) {
-    camera->setHandlers(
-        queue,
-        [this](const CapturedFrame& frame) {
-          frames.add({frame.arrival(), decode ? frame.pixels() : std::nullopt});
-        },
-        [this](const CaptureNotice& notice) { notices.add(notice); });
-  }
-  ~Rig() {
-    queue.call([this] { camera.reset(); });
-  }
-  template <class Task>
-  auto call(Task task) {
-    return queue.call(std::move(task));
-  }
-};
-
 // Whether a decoded frame shows the eight bars (JPEG loses a little; a frame from the wrong
 // bytes or a half-decoded one does not come close).
 bool showsBars(const Frame& frame) {
