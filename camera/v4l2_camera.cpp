@@ -5,7 +5,6 @@
 #include <linux/videodev2.h>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 
 #include "camera/raw_frame.hpp"
 #include "camera/v4l2_devices.hpp"
+#include "camera/v4l2_io.hpp"
 
 namespace kestrel {
 
@@ -25,14 +25,6 @@ namespace {
 constexpr std::uint32_t bufferCount = 4;
 constexpr int presetWidth = 1280;
 constexpr int presetHeight = 720;
-
-int xioctl(int fd, unsigned long request, void* argument) {
-  int result = 0;
-  do {
-    result = ioctl(fd, request, argument);
-  } while (result < 0 && errno == EINTR);
-  return result;
-}
 
 std::string text(const std::uint8_t* bytes, std::size_t size) {
   const auto* chars = reinterpret_cast<const char*>(bytes);

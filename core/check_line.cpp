@@ -26,10 +26,6 @@ std::vector<double> reals(const Json& j, std::string_view key) {
   return values;
 }
 
-void requireType(const Json& j, std::string_view type) {
-  if (text(j, "type") != type) throw DecodeError("\"type\": expected \"" + std::string(type) + "\"");
-}
-
 }  // namespace
 
 BurstFrame BurstFrame::of(const Measurements& frame) {

@@ -101,7 +101,7 @@ void to_json(Json& j, const EventLine& v) {
 }
 
 void from_json(const Json& j, EventLine& v) {
-  if (text(j, "type") != "event") throw DecodeError("\"type\": expected \"event\"");
+  requireType(j, "event");
   EventLine line;
   line.schema = count(j, "schema");
   line.t = text(j, "t");

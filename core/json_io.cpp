@@ -58,6 +58,10 @@ std::string text(const Json& j, std::string_view key) {
   return v.get<std::string>();
 }
 
+void requireType(const Json& j, std::string_view type) {
+  if (text(j, "type") != type) throw DecodeError("\"type\": expected \"" + std::string(type) + "\"");
+}
+
 std::optional<double> optionalReal(const Json& j, std::string_view key) {
   if (!j.contains(key)) return std::nullopt;
   return real(j, key);

@@ -30,6 +30,9 @@ std::int64_t count(const Json& j, std::string_view key);
 bool flag(const Json& j, std::string_view key);
 std::string text(const Json& j, std::string_view key);
 
+// Fails unless the record's "type" is `type`, so a line of another kind is never read as this one.
+void requireType(const Json& j, std::string_view type);
+
 double asReal(const Json& value);
 std::int64_t asCount(const Json& value);
 

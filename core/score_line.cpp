@@ -13,7 +13,7 @@ bool ScoreLine::isScored() const { return ScoreRules::isScored(skip, head, hand,
 bool ScoreLine::isGood() const { return ScoreRules::isGood(skip, head, hand, stale); }
 
 void from_json(const Json& j, ScoreLine& v) {
-  if (text(j, "type") != "check") throw DecodeError("\"type\": expected \"check\"");
+  requireType(j, "check");
   v = {count(j, "schema"), optionalEnumeration<SkipReason>(j, "skip"), optionalObject<HeadResult>(j, "head"),
        optionalEnumeration<HandVerdict>(j, "hand"), flag(j, "stale")};
 }

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <linux/videodev2.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,25 +12,10 @@
 #include <iostream>
 #include <thread>
 
+#include "camera/v4l2_formats.hpp"
+#include "camera/v4l2_io.hpp"
+
 namespace kestrel::vm {
-
-namespace {
-
-int xioctl(int fd, unsigned long request, void* argument) {
-  int result = 0;
-  do {
-    result = ioctl(fd, request, argument);
-  } while (result < 0 && errno == EINTR);
-  return result;
-}
-
-std::string fourcc(std::uint32_t code) {
-  std::string text;
-  for (int shift = 0; shift < 32; shift += 8) text += static_cast<char>((code >> shift) & 0xFFU);
-  return text;
-}
-
-}  // namespace
 
 bool Tally::expect(bool ok, const std::string& what, const std::string& detail) {
   if (ok) {
@@ -63,6 +47,23 @@ double medianGap(const std::vector<Instant>& instants) {
   return gaps.size() % 2 == 1 ? gaps[middle] : (gaps[middle - 1] + gaps[middle]) / 2;
 }
 
+Rig::Rig() : camera(std::make_unique<V4l2Camera>(clock, log)) {
+  camera->setHandlers(
+      queue,
+      [this](const CapturedFrame& frame) { frames.add({frame.arrival(), decode ? frame.pixels() : std::nullopt}); },
+      [this](const CaptureNotice& notice) { notices.add(notice); });
+}
+
+Rig::~Rig() {
+  queue.call([this] { camera.reset(); });
+}
+
+std::vector<Instant> Rig::arrivals() const {
+  std::vector<Instant> instants;
+  for (const auto& frame : frames.items()) instants.push_back(frame.arrival);
+  return instants;
+}
+
 void pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
 DriverProbe::DriverProbe(const std::string& node) : fd_(::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC)) {}
@@ -84,7 +85,7 @@ std::optional<std::string> DriverProbe::format() const {
   v4l2_format format{};
   format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
   if (xioctl(fd_, VIDIOC_G_FMT, &format) < 0) return std::nullopt;
-  return fourcc(format.fmt.pix.pixelformat) + " " + std::to_string(format.fmt.pix.width) + "x" +
+  return V4l2Formats::fourccText(format.fmt.pix.pixelformat) + " " + std::to_string(format.fmt.pix.width) + "x" +
          std::to_string(format.fmt.pix.height);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -12,6 +14,9 @@
 
 #include "camera/capture_device.hpp"
 #include "camera/executor.hpp"
+#include "camera/recording_log.hpp"
+#include "camera/system_clock.hpp"
+#include "camera/v4l2_camera.hpp"
 #include "core/instant.hpp"
 #include "core/serial_queue.hpp"
 
@@ -153,6 +158,30 @@ struct SeenFrame {
 
 // The median of the gaps between consecutive instants; 0 for fewer than two.
 double medianGap(const std::vector<Instant>& instants);
+
+// A V4L2 camera with its queue, its notices and its frames, as the frame source would hold it.
+// `decode` set, each frame's pixels are kept; the camera is called and dropped on its queue.
+struct Rig {
+  Rig();
+  ~Rig();
+  Rig(const Rig&) = delete;
+  Rig& operator=(const Rig&) = delete;
+
+  template <class Task>
+  auto call(Task task) {
+    return queue.call(std::move(task));
+  }
+  // When each frame so far arrived.
+  std::vector<Instant> arrivals() const;
+
+  SystemClock clock;
+  RecordingLog log;
+  QueueExecutor queue;
+  Inbox<SeenFrame> frames;
+  Inbox<CaptureNotice> notices;
+  std::atomic<bool> decode{false};
+  std::unique_ptr<V4l2Camera> camera;  // last: it goes first
+};
 
 // Sleeps on the calling thread.
 void pause(double seconds);

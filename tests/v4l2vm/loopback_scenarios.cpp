@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <linux/videodev2.h>
-#include <sys/ioctl.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 #include "camera/recording_log.hpp"
 #include "camera/system_clock.hpp"
 #include "camera/v4l2_camera.hpp"
+#include "camera/v4l2_io.hpp"
 #include "core/capture_format.hpp"
 #include "core/frame_rate.hpp"
 #include "tests/v4l2vm/guest_devices.hpp"
@@ -84,11 +84,11 @@ class Producer {
     format.fmt.pix.pixelformat = V4L2_PIX_FMT_MJPEG;
     format.fmt.pix.field = V4L2_FIELD_NONE;
     format.fmt.pix.sizeimage = static_cast<std::uint32_t>(std::max(large_.size(), small_.size()) * 2);
-    formatSet_ = ioctl(fd_, VIDIOC_S_FMT, &format) == 0;
+    formatSet_ = xioctl(fd_, VIDIOC_S_FMT, &format) == 0;
     v4l2_streamparm parameters{};
     parameters.type = V4L2_BUF_TYPE_VIDEO_OUTPUT;
     parameters.parm.output.timeperframe = {1, fps};
-    ioctl(fd_, VIDIOC_S_PARM, &parameters);
+    xioctl(fd_, VIDIOC_S_PARM, &parameters);
     thread_ = std::thread([this] { run(); });
   }
   ~Producer() {
@@ -123,32 +123,6 @@ class Producer {
   std::atomic<bool> stop_{false};
   std::atomic<std::int64_t> written_{0};
   std::thread thread_;
-};
-
-struct Rig {
-  SystemClock clock;
-  RecordingLog log;
-  QueueExecutor queue;
-  Inbox<SeenFrame> frames;
-  Inbox<CaptureNotice> notices;
-  std::atomic<bool> decode{false};
-  std::unique_ptr<V4l2Camera> camera;
-
-  Rig() : camera(std::make_unique<V4l2Camera>(clock, log)) {
-    camera->setHandlers(
-        queue,
-        [this](const CapturedFrame& frame) {
-          frames.add({frame.arrival(), decode ? frame.pixels() : std::nullopt});
-        },
-        [this](const CaptureNotice& notice) { notices.add(notice); });
-  }
-  ~Rig() {
-    queue.call([this] { camera.reset(); });
-  }
-  template <class Task>
-  auto call(Task task) {
-    return queue.call(std::move(task));
-  }
 };
 
 // Whether a decoded frame shows the eight bars (JPEG loses a little; a frame from the wrong

@@ -31,38 +31,6 @@ constexpr std::array webcamSizes{
     SizeRates{1280, 720, {1, 12.5}}, SizeRates{1920, 1080, {1, 5}}, SizeRates{3840, 2160, {1, 2}},
 };
 
-// A V4L2 camera with its queue, its notices and its frames, as the frame source would hold it.
-struct Rig {
-  SystemClock clock;
-  RecordingLog log;
-  QueueExecutor queue;
-  Inbox<SeenFrame> frames;
-  Inbox<CaptureNotice> notices;
-  std::atomic<bool> decode{false};
-  std::unique_ptr<V4l2Camera> camera;
-
-  Rig() : camera(std::make_unique<V4l2Camera>(clock, log)) {
-    camera->setHandlers(
-        queue,
-        [this](const CapturedFrame& frame) {
-          frames.add({frame.arrival(), decode ? frame.pixels() : std::nullopt});
-        },
-        [this](const CaptureNotice& notice) { notices.add(notice); });
-  }
-  ~Rig() {
-    queue.call([this] { camera.reset(); });
-  }
-  template <class Task>
-  auto call(Task task) {
-    return queue.call(std::move(task));
-  }
-  std::vector<Instant> arrivals() const {
-    std::vector<Instant> instants;
-    for (const auto& frame : frames.items()) instants.push_back(frame.arrival);
-    return instants;
-  }
-};
-
 std::optional<std::size_t> indexOf(const std::vector<DeviceFormat>& formats, const std::string& pixelFormat, int width,
                                    int height) {
   for (std::size_t i = 0; i < formats.size(); ++i) {
