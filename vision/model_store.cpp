@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/sha256.hpp"
+#include "vision/depthwise_convolution.hpp"
 #include "vision/model_hashes.hpp"
 #include "vision/vision_error.hpp"
 
@@ -33,7 +34,11 @@ cv::dnn::Net loadModel(const std::filesystem::path& folder, const std::string& n
     throw VisionError(visionModelsMissingMessage);
   }
   try {
-    cv::dnn::Net net = cv::dnn::readNetFromONNX(path.string());
+    cv::dnn::Net net;
+    {
+      const FastDepthwiseScope fastDepthwise;
+      net = cv::dnn::readNetFromONNX(path.string());
+    }
     if (net.empty()) throw VisionError(visionModelsMissingMessage);
     net.setPreferableBackend(cv::dnn::DNN_BACKEND_OPENCV);
     net.setPreferableTarget(cv::dnn::DNN_TARGET_CPU);

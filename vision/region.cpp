@@ -34,28 +34,36 @@ cv::Point2f RegionCrop::toImage(cv::Point2f input) const {
 }
 
 RegionCrop cropRegion(const cv::Mat& bgr, const Region& region, int size) {
-  RegionCrop crop{cv::Mat(), region, size};
-  // Image pixels per input pixel; above 2 the image is first reduced to about 2.
+  RegionCrop crop{cv::Mat(size, size, CV_8UC3, cv::Scalar::all(0)), region, size};
+  // Only the part of the image under the region is read (a pixel's margin kept for the
+  // interpolation at its edges).
+  const auto c = corners(region);
+  const cv::Rect2f bounds = cv::boundingRect(std::vector<cv::Point2f>(c.begin(), c.end()));
+  const cv::Point first(static_cast<int>(std::floor(bounds.x)) - 1, static_cast<int>(std::floor(bounds.y)) - 1);
+  const cv::Point end(static_cast<int>(std::ceil(bounds.br().x)) + 2, static_cast<int>(std::ceil(bounds.br().y)) + 2);
+  const cv::Rect under = cv::Rect(first, end) & cv::Rect(0, 0, bgr.cols, bgr.rows);
+  if (under.empty()) return crop;
+  // Image pixels per input pixel; above 2 that part is first reduced to about 2.
   const double perInput = region.side / size;
-  cv::Mat source = bgr;
+  cv::Mat source = bgr(under);
   double rx = 1;
   double ry = 1;
   if (perInput > 2) {
     const double r = 2 / perInput;
-    const int w = std::max(1, static_cast<int>(std::lround(bgr.cols * r)));
-    const int h = std::max(1, static_cast<int>(std::lround(bgr.rows * r)));
-    cv::resize(bgr, source, {w, h}, 0, 0, cv::INTER_AREA);
-    rx = static_cast<double>(w) / bgr.cols;
-    ry = static_cast<double>(h) / bgr.rows;
+    const int w = std::max(1, static_cast<int>(std::lround(under.width * r)));
+    const int h = std::max(1, static_cast<int>(std::lround(under.height * r)));
+    cv::resize(bgr(under), source, {w, h}, 0, 0, cv::INTER_AREA);
+    rx = static_cast<double>(w) / under.width;
+    ry = static_cast<double>(h) / under.height;
   }
   // Image (edge coordinates) to input: u = R^T (p - c) / scale + size / 2.
   const double scale = perInput;
-  const double c = std::cos(region.angle);
-  const double s = std::sin(region.angle);
-  cv::Matx22d a(c / scale, s / scale, -s / scale, c / scale);
+  const double cosine = std::cos(region.angle);
+  const double sine = std::sin(region.angle);
+  cv::Matx22d a(cosine / scale, sine / scale, -sine / scale, cosine / scale);
   const cv::Vec2d centre(region.center.x, region.center.y);
-  cv::Vec2d b = cv::Vec2d(size * 0.5, size * 0.5) - a * centre;
-  // The reduced source: p = p' / r.
+  // The source starts at the part's corner and may be reduced: p = corner + p' / r.
+  cv::Vec2d b = cv::Vec2d(size * 0.5, size * 0.5) - a * centre + a * cv::Vec2d(under.x, under.y);
   a = a * cv::Matx22d(1 / rx, 0, 0, 1 / ry);
   // warpAffine works on pixel centres: shift by half a pixel on both sides.
   b = b + a * cv::Vec2d(0.5, 0.5) - cv::Vec2d(0.5, 0.5);

@@ -35,8 +35,8 @@ struct RegionCrop {
   cv::Point2f toImage(cv::Point2f input) const;
 };
 
-// Resamples the region to size x size pixels. Strong reductions first shrink the image
-// with area averaging, so small inputs do not alias.
+// Resamples the region to size x size pixels. Strong reductions first shrink the part of
+// the image under the region with area averaging, so small inputs do not alias.
 RegionCrop cropRegion(const cv::Mat& bgr, const Region& region, int size);
 
 // The crop as a float blob 1x3xSxS of RGB values mapped from 0..255 to low..high.

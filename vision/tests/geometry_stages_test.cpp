@@ -43,6 +43,7 @@ TEST(RegionCrop, MapsInputPointsBackToTheImage) {
       {{450, 150}, 100, 0},
       {{430, 130}, 120, 0.7F},
       {{300, 200}, 600, -2.0F},
+      {{560, 60}, 300, 0.3F},  // mostly outside the image, strongly reduced
       wholeImage(image.size()),
   };
   for (const auto& region : regions) {
@@ -59,6 +60,13 @@ TEST(RegionCrop, MapsInputPointsBackToTheImage) {
     // Within half an input pixel, in image pixels.
     expectNear(back, {450.5F, 120.5F}, region.side / 128 + 0.5F);
   }
+}
+
+TEST(RegionCrop, ARegionOutsideTheImageIsBlack) {
+  const cv::Mat image(100, 100, CV_8UC3, cv::Scalar::all(255));
+  const RegionCrop crop = cropRegion(image, Region{{300, 50}, 80, 0.4F}, 16);
+  ASSERT_EQ(crop.pixels.size(), cv::Size(16, 16));
+  EXPECT_EQ(cv::countNonZero(crop.pixels.reshape(1)), 0);
 }
 
 TEST(RegionCrop, BlobIsRgbInTheAskedRange) {
