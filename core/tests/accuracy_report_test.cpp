@@ -227,16 +227,8 @@ TEST(AccuracyReportFixtures, JudgesEveryFrameOfARangeBothEndsIncluded) {
   EXPECT_EQ(judgeFrames(skeletons.at("clip.mp4").frames, 2, 8, set, thresholds).size(), 25U);
   EXPECT_EQ(judgeFrames(skeletons.at("clip.mp4").frames, 2.1, 2.2, set, thresholds).size(), 0U);
 
-  const auto tallies = tallyRanges(index(), skeletons, set, thresholds);
-  ASSERT_EQ(tallies.size(), 2U);  // the labelled range is left to the replay
-  EXPECT_EQ(tallies[0].label, FixtureLabel::sitWellLaptop);
-  EXPECT_EQ(tallies[0].frames, 25);
-  EXPECT_EQ(tallies[0].good, 25);
-  EXPECT_EQ(tallies[1].label, FixtureLabel::leanInFull);
-  EXPECT_EQ(tallies[1].frames, 25);
-  // The nose sinks to the shoulder line as far as in the calibration's lean: head forward.
-  EXPECT_EQ(tallies[1].good, 0);
-  EXPECT_EQ(tallies[1].headForward, 25);
+  // The labelled range is left to the replay; what the posed ranges tally is in the report's own test.
+  EXPECT_EQ(tallyRanges(index(), skeletons, set, thresholds).size(), 2U);
   EXPECT_EQ(tallyRanges(index(), {}, set, thresholds), std::vector<RangeTally>{});
 }
 
