@@ -11,7 +11,7 @@ namespace kestrel {
 // reported stale.
 struct VisionRevisions {
   static std::map<std::string, std::int64_t> current() {
-    return {{"faceRectangles", 1}, {"bodyPose", 1}, {"handPose", 1}, {"faceLandmarks", 1}};
+    return {{"faceRectangles", 1}, {"bodyPose", 2}, {"handPose", 2}, {"faceLandmarks", 2}};
   }
 };
 

@@ -29,7 +29,9 @@ constexpr int lanes = 8;
 // Two registers of outputs at a time.
 constexpr int block = 2 * lanes;
 
-#if defined(__x86_64__) && defined(__GNUC__)
+// An AVX2 copy where the processor has it. Not under the sanitizers, whose run time is not
+// ready yet when the dynamic loader picks the copy.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
 #define KESTREL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define KESTREL_VECTOR_CLONES

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <opencv2/dnn.hpp>
+#include <cstdint>
 #include <opencv2/imgproc.hpp>
 
 namespace kestrel {
@@ -41,20 +41,23 @@ RegionCrop cropRegion(const cv::Mat& bgr, const Region& region, int size) {
   const cv::Rect2f bounds = cv::boundingRect(std::vector<cv::Point2f>(c.begin(), c.end()));
   const cv::Point first(static_cast<int>(std::floor(bounds.x)) - 1, static_cast<int>(std::floor(bounds.y)) - 1);
   const cv::Point end(static_cast<int>(std::ceil(bounds.br().x)) + 2, static_cast<int>(std::ceil(bounds.br().y)) + 2);
-  const cv::Rect under = cv::Rect(first, end) & cv::Rect(0, 0, bgr.cols, bgr.rows);
+  cv::Rect under = cv::Rect(first, end) & cv::Rect(0, 0, bgr.cols, bgr.rows);
   if (under.empty()) return crop;
-  // Image pixels per input pixel; above 2 that part is first reduced to about 2.
+  // Image pixels per input pixel; above 2 that part is first reduced by a whole factor, to
+  // between 1 and 2 (a whole factor takes OpenCV's fast area averaging; the part is
+  // trimmed to a multiple of it, less than one input pixel).
   const double perInput = region.side / size;
   cv::Mat source = bgr(under);
-  double rx = 1;
-  double ry = 1;
+  double reduction = 1;
   if (perInput > 2) {
-    const double r = 2 / perInput;
-    const int w = std::max(1, static_cast<int>(std::lround(under.width * r)));
-    const int h = std::max(1, static_cast<int>(std::lround(under.height * r)));
-    cv::resize(bgr(under), source, {w, h}, 0, 0, cv::INTER_AREA);
-    rx = static_cast<double>(w) / under.width;
-    ry = static_cast<double>(h) / under.height;
+    const int factor = static_cast<int>(std::ceil(perInput / 2));
+    const cv::Rect whole(under.x, under.y, std::max(factor, under.width - under.width % factor),
+                         std::max(factor, under.height - under.height % factor));
+    if ((whole & cv::Rect(0, 0, bgr.cols, bgr.rows)) == whole) {
+      under = whole;
+      cv::resize(bgr(under), source, {under.width / factor, under.height / factor}, 0, 0, cv::INTER_AREA);
+      reduction = factor;
+    }
   }
   // Image (edge coordinates) to input: u = R^T (p - c) / scale + size / 2.
   const double scale = perInput;
@@ -62,9 +65,9 @@ RegionCrop cropRegion(const cv::Mat& bgr, const Region& region, int size) {
   const double sine = std::sin(region.angle);
   cv::Matx22d a(cosine / scale, sine / scale, -sine / scale, cosine / scale);
   const cv::Vec2d centre(region.center.x, region.center.y);
-  // The source starts at the part's corner and may be reduced: p = corner + p' / r.
+  // The source starts at the part's corner and may be reduced: p = corner + p' * reduction.
   cv::Vec2d b = cv::Vec2d(size * 0.5, size * 0.5) - a * centre + a * cv::Vec2d(under.x, under.y);
-  a = a * cv::Matx22d(1 / rx, 0, 0, 1 / ry);
+  a = a * reduction;
   // warpAffine works on pixel centres: shift by half a pixel on both sides.
   b = b + a * cv::Vec2d(0.5, 0.5) - cv::Vec2d(0.5, 0.5);
   const cv::Matx23d m(a(0, 0), a(0, 1), b[0], a(1, 0), a(1, 1), b[1]);
@@ -73,8 +76,23 @@ RegionCrop cropRegion(const cv::Mat& bgr, const Region& region, int size) {
 }
 
 cv::Mat toBlob(const RegionCrop& crop, float low, float high) {
-  const double scale = (high - low) / 255.0;
-  return cv::dnn::blobFromImage(crop.pixels, scale, {}, cv::Scalar::all(-low / scale), /*swapRB=*/true, false);
+  const cv::Mat& pixels = crop.pixels;
+  const int size[] = {1, 3, pixels.rows, pixels.cols};
+  cv::Mat blob(4, size, CV_32F);
+  const float scale = (high - low) / 255.0F;
+  const std::size_t plane = pixels.total();
+  float* red = blob.ptr<float>();
+  float* green = red + plane;
+  float* blue = green + plane;
+  for (int y = 0; y < pixels.rows; ++y) {
+    const std::uint8_t* bgr = pixels.ptr<std::uint8_t>(y);
+    for (int x = 0; x < pixels.cols; ++x, bgr += 3) {
+      *blue++ = bgr[0] * scale + low;
+      *green++ = bgr[1] * scale + low;
+      *red++ = bgr[2] * scale + low;
+    }
+  }
+  return blob;
 }
 
 }  // namespace kestrel
