@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "camera/frame_source.hpp"
 #include "camera/manual_clock.hpp"
 #include "camera/manual_executor.hpp"
-#include "camera/recording_log.hpp"
 
 namespace kestrel {
 namespace {
@@ -98,35 +94,6 @@ TEST(FakeCamera, AnUnpluggedCameraTellsItsLossOnceAndComesBackWhenPlugged) {
   EXPECT_TRUE(rig.camera.isRunning());
   rig.advance(1);
   EXPECT_GT(rig.frames, 10);
-}
-
-TEST(FakeCamera, AFrameSourceReportsAnUnpluggedCameraOnceAndStartsItWhenPluggedBack) {
-  ManualClock clock(noon);
-  ManualExecutor main;
-  RecordingLog log;
-  auto device = std::make_unique<FakeCamera>(clock, std::vector<FakeCamera::Camera>{webcam("vivid @ platform:vivid-000")});
-  FakeCamera* camera = device.get();
-  FrameSource source(std::move(device), [](const Frame&) { return Measurements{}; }, clock, main, log);
-  std::vector<std::string> missing;
-  std::int64_t connected = 0;
-  source.onCameraMissing = [&](std::string reason) { missing.push_back(std::move(reason)); };
-  source.onCameraConnected = [&] { ++connected; };
-
-  ASSERT_EQ(source.start(std::nullopt), "vivid @ platform:vivid-000");
-  camera->unplug();
-  source.flush();
-  main.runPending();
-  EXPECT_EQ(missing, (std::vector<std::string>{"disconnected"}));
-  EXPECT_EQ(source.start(std::nullopt), std::nullopt);  // nothing to start while it is gone
-
-  camera->plug(webcam("vivid @ platform:vivid-000"));
-  source.flush();
-  main.runPending();
-  EXPECT_EQ(connected, 1);
-  EXPECT_EQ(source.start(std::nullopt), "vivid @ platform:vivid-000");
-  EXPECT_TRUE(camera->isRunning());
-  EXPECT_EQ(missing.size(), 1U);
-  source.stop();
 }
 
 }  // namespace

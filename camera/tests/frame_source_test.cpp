@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -91,6 +92,12 @@ struct Rig {
     origin = clock.now();
     source->collectFrames(count, spacing,
                           [this](std::vector<Measurements> frames, double) { bursts.push_back(std::move(frames)); });
+  }
+
+  // Starts the camera and lets it take its first check, at noon.
+  void startThroughFirstCheck() {
+    source->start(std::nullopt);
+    advanceTo(noon);
   }
 
   // Lets the work already asked for run first, so that it sees the time it was asked at.
@@ -237,8 +244,7 @@ TEST(FrameSource, ARestartKeepsTheFormatAndWaitsASecondBeforeTheNextCheck) {
             {format(1920, 1080, "BGR3", false, {{4, 30}}), format(1280, 720, "NV12", true, {{4, 30}})},
             std::nullopt}});
   rig.source->setCheckInterval(15);
-  rig.source->start(std::nullopt);
-  rig.advanceTo(noon);
+  rig.startThroughFirstCheck();
   ASSERT_EQ(rig.checks.size(), 1U);
   rig.advanceTo(noon + 14.5);
   EXPECT_EQ(rig.source->start(std::nullopt), "usb-cam");  // the controller restarts the camera
@@ -298,8 +304,7 @@ TEST(FrameSource, BurstsEndEarlyReplacedOrEmpty) {
   EXPECT_EQ(notRunning.bursts, (std::vector<std::vector<Measurements>>{{}}));
 
   Rig stopped;
-  stopped.source->start(std::nullopt);
-  stopped.advanceTo(noon);
+  stopped.startThroughFirstCheck();
   stopped.collect(3, 0.5);
   stopped.advanceTo(noon + 0.6);
   stopped.source->stop();
@@ -309,8 +314,7 @@ TEST(FrameSource, BurstsEndEarlyReplacedOrEmpty) {
   EXPECT_EQ(stopped.camera->frameRate(), 10);  // ending early leaves the rate
 
   Rig replaced;
-  replaced.source->start(std::nullopt);
-  replaced.advanceTo(noon);
+  replaced.startThroughFirstCheck();
   replaced.collect(3, 0.5);
   replaced.advanceTo(noon + 0.7);
   replaced.collect(1, 0.5);  // the first burst's `done` is never called
@@ -324,8 +328,7 @@ TEST(FrameSource, CopiesCheckFramesOnlyWhenAsked) {
   Frame picture{2, 2, PixelFormat::nv12, {Plane{{1, 2, 0, 3, 4, 0}, 3}, Plane{{5, 6}, 2}}};
   rig.camera->setPicture(picture);
   rig.source->setCopyCheckFrames(true);
-  rig.source->start(std::nullopt);
-  rig.advanceTo(noon);
+  rig.startThroughFirstCheck();
   ASSERT_EQ(rig.checks.size(), 1U);
   ASSERT_NE(rig.checks[0].copy, nullptr);
   EXPECT_EQ(rig.checks[0].copy->buffer(), (Frame{2, 2, PixelFormat::nv12, {Plane{{1, 2, 3, 4}, 2}, Plane{{5, 6}, 2}}}));
@@ -374,36 +377,27 @@ TEST(FrameSource, DozesAfterACheckAndWakesTwoAndAHalfSecondsBeforeTheNext) {
 }
 
 TEST(FrameSource, DozesOnlyWhenRunningWithChecksAndNoBurst) {
-  Rig bursting;
-  bursting.source->start(std::nullopt);
-  bursting.advanceTo(noon);
-  bursting.collect(3, 0.5);
-  bursting.source->dozeUntilNextCheck();
-  bursting.settle();
-  EXPECT_TRUE(bursting.camera->isRunning());
-
-  Rig checksOff;
-  checksOff.source->start(std::nullopt);
-  checksOff.advanceTo(noon);
-  checksOff.source->setChecksEnabled(false);
-  checksOff.source->dozeUntilNextCheck();
-  checksOff.settle();
-  EXPECT_TRUE(checksOff.camera->isRunning());
-
-  Rig stopped;
-  stopped.source->start(std::nullopt);
-  stopped.advanceTo(noon);
-  stopped.source->stop();
-  stopped.source->dozeUntilNextCheck();
-  stopped.advanceTo(noon + 120);
-  EXPECT_FALSE(stopped.camera->isRunning());  // no wake was planned
+  const std::pair<const char*, std::function<void(Rig&)>> cases[] = {
+      {"during a burst", [](Rig& rig) { rig.collect(3, 0.5); }},
+      {"with checks off", [](Rig& rig) { rig.source->setChecksEnabled(false); }},
+      {"stopped", [](Rig& rig) { rig.source->stop(); }},
+  };
+  for (const auto& [what, arrange] : cases) {
+    Rig rig;
+    rig.startThroughFirstCheck();
+    arrange(rig);
+    const bool running = rig.camera->isRunning();
+    rig.source->dozeUntilNextCheck();
+    rig.advanceTo(noon + 120);
+    EXPECT_EQ(rig.camera->isRunning(), running) << what;  // no doze, and no wake was planned
+    for (const auto& message : rig.messages()) EXPECT_EQ(message.find("doze"), std::string::npos) << what;
+  }
 }
 
 TEST(FrameSource, AnIntervalChangeWhileDozingReplansTheWake) {
   Rig rig;
   rig.source->setCheckInterval(60);
-  rig.source->start(std::nullopt);
-  rig.advanceTo(noon);
+  rig.startThroughFirstCheck();
   rig.source->dozeUntilNextCheck();
   rig.advanceTo(noon + 10);
   rig.source->setCheckInterval(120);
@@ -418,8 +412,7 @@ TEST(FrameSource, AnIntervalChangeWhileDozingReplansTheWake) {
   EXPECT_EQ(rig.checks[1].at, noon + 120.5);
 
   Rig awake;  // not dozing: only the interval changes
-  awake.source->start(std::nullopt);
-  awake.advanceTo(noon);
+  awake.startThroughFirstCheck();
   awake.source->setCheckInterval(30);
   awake.advanceTo(noon + 31);
   EXPECT_EQ(awake.checks.size(), 2U);
@@ -428,8 +421,7 @@ TEST(FrameSource, AnIntervalChangeWhileDozingReplansTheWake) {
 
 TEST(FrameSource, EndDozeWakesTheCameraAtOnce) {
   Rig rig;
-  rig.source->start(std::nullopt);
-  rig.advanceTo(noon);
+  rig.startThroughFirstCheck();
   rig.source->endDoze();  // awake: nothing
   rig.source->dozeUntilNextCheck();
   rig.advanceTo(noon + 5);
@@ -442,45 +434,44 @@ TEST(FrameSource, EndDozeWakesTheCameraAtOnce) {
 }
 
 TEST(FrameSource, AStopNoticeIsAFailureOnlyWhenNobodyAskedForTheStop) {
-  const CaptureNotice stoppedNotice{CaptureNoticeKind::stopped, {}};
-  Rig afterStop;
-  afterStop.source->start(std::nullopt);
-  afterStop.source->stop();
-  afterStop.camera->notify(stoppedNotice);
-  afterStop.settle();
-  EXPECT_TRUE(afterStop.missing.empty());
-
+  struct Case {
+    const char* what;
+    std::function<void(Rig&)> arrange;
+    std::vector<std::string> missing;
+  };
+  const Case cases[] = {
+      {"after a stop", [](Rig& rig) { rig.source->stop(); }, {}},
+      {"while dozing", [](Rig& rig) { rig.source->dozeUntilNextCheck(); }, {}},
+      {"while the camera still runs", [](Rig&) {}, {}},
+      {"after a stop and a new start",
+       [](Rig& rig) {
+         rig.source->stop();
+         rig.source->start(std::nullopt);  // a start clears the request
+         rig.camera->halt();
+       },
+       {"stopped"}},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.startThroughFirstCheck();
+    c.arrange(rig);
+    rig.settle();
+    rig.camera->notify({CaptureNoticeKind::stopped, {}});
+    rig.settle();
+    EXPECT_EQ(rig.missing, c.missing) << c.what;
+  }
   Rig dozing;
-  dozing.source->start(std::nullopt);
-  dozing.advanceTo(noon);
+  dozing.startThroughFirstCheck();
   dozing.source->dozeUntilNextCheck();
   dozing.settle();
-  dozing.camera->notify(stoppedNotice);
-  dozing.settle();
-  EXPECT_TRUE(dozing.missing.empty());
+  dozing.camera->notify({CaptureNoticeKind::stopped, {}});
   dozing.advanceTo(noon + 12.5);
   EXPECT_TRUE(dozing.camera->isRunning());  // the doze goes on to its wake
-
-  Rig stillRunning;
-  stillRunning.source->start(std::nullopt);
-  stillRunning.camera->notify(stoppedNotice);
-  stillRunning.settle();
-  EXPECT_TRUE(stillRunning.missing.empty());
-
-  Rig unasked;
-  unasked.source->start(std::nullopt);
-  unasked.source->stop();
-  unasked.source->start(std::nullopt);  // a start clears the request
-  unasked.camera->halt();
-  unasked.camera->notify(stoppedNotice);
-  unasked.settle();
-  EXPECT_EQ(unasked.missing, (std::vector<std::string>{"stopped"}));
 }
 
 TEST(FrameSource, ReportsTheCameraInUseDisconnectedAndCancelsTheDoze) {
   Rig rig({laptopCamera(), {"usb-other", {}, std::nullopt}});
-  rig.source->start(std::nullopt);
-  rig.advanceTo(noon);
+  rig.startThroughFirstCheck();
   rig.camera->notify({CaptureNoticeKind::disconnected, "usb-other"});
   rig.settle();
   EXPECT_TRUE(rig.missing.empty());
@@ -513,8 +504,7 @@ TEST(FrameSource, ReportsTheCameraInUseDisconnectedAndCancelsTheDoze) {
 
 TEST(FrameSource, ASimulatedFailureStopsTheCameraAndHidesItForTheOutage) {
   Rig rig;
-  rig.source->start(std::nullopt);
-  rig.advanceTo(noon);
+  rig.startThroughFirstCheck();
   rig.collect(3, 0.5);
   rig.settle();
   rig.source->simulateFailure(10);
@@ -528,12 +518,10 @@ TEST(FrameSource, ASimulatedFailureStopsTheCameraAndHidesItForTheOutage) {
   EXPECT_EQ(rig.source->start(std::nullopt), "usb-laptop");
 }
 
-TEST(FrameSource, NoEffectsAndFramingGivenBackAtQuit) {
+TEST(FrameSource, FramingIsGivenBackAtQuit) {
   Rig rig;
-  EXPECT_TRUE(rig.source->activeEffects().empty());
   EXPECT_EQ(rig.source->deviceID(), std::nullopt);
   rig.source->start(std::nullopt);
-  EXPECT_TRUE(rig.source->activeEffects().empty());
   EXPECT_EQ(rig.camera->framingMode(), FramingMode::cooperative);
   rig.source->releaseCenterStage();
   EXPECT_EQ(rig.camera->framingMode(), FramingMode::user);

@@ -40,15 +40,5 @@ TEST(JournalLog, WritesToTheFallbackWhenNoJournalListens) {
   EXPECT_EQ(fallback.str(), "Larkspur camera doze ended reason=wake\nLarkspur picture write failed alertId=a1: disk full\n");
 }
 
-TEST(RecordingLog, KeepsLevelsAndMessagesInOrder) {
-  RecordingLog log;
-  log.notice("a");
-  log.error("b");
-  EXPECT_EQ(log.lines(), (std::vector<RecordingLog::Line>{{LogLevel::notice, "a"}, {LogLevel::error, "b"}}));
-  EXPECT_EQ(log.messages(), (std::vector<std::string>{"a", "b"}));
-  log.clear();
-  EXPECT_TRUE(log.lines().empty());
-}
-
 }  // namespace
 }  // namespace kestrel

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "camera/frame_source.hpp"
 #include "camera/manual_clock.hpp"
-#include "camera/manual_executor.hpp"
 #include "camera/recording_log.hpp"
 
 namespace kestrel {
@@ -31,17 +29,6 @@ TEST(V4l2Camera, NamesOnlyCamerasThatExistAndOpensNoOther) {
   if (ids.empty()) {
     EXPECT_EQ(camera.permission(), CameraPermission::authorized);
   }
-}
-
-TEST(V4l2Camera, AFrameSourceStartsNoAbsentPinnedCamera) {
-  ManualClock clock(0);
-  ManualExecutor main;
-  RecordingLog log;
-  FrameSource source(std::make_unique<V4l2Camera>(clock, log), [](const Frame&) { return Measurements{}; }, clock,
-                     main, log);
-  EXPECT_EQ(source.start("no such camera"), std::nullopt);
-  EXPECT_EQ(source.deviceID(), std::nullopt);
-  source.stop();
 }
 
 }  // namespace

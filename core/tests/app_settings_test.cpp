@@ -10,20 +10,6 @@ SettingValues with(std::string key, SettingValue value) { return {{std::move(key
 SettingValue integer(std::int64_t n) { return SettingValue{n}; }
 SettingValue text(const char* s) { return SettingValue{std::string(s)}; }
 
-TEST(AppSettings, AnEmptyStoreGivesEveryDefault) {
-  const AppSettings s = AppSettings::fromValues({});
-  EXPECT_EQ(s.sensitivity, Sensitivity::normal);
-  EXPECT_TRUE(s.glowEnabled);
-  EXPECT_TRUE(s.chimeEnabled);
-  EXPECT_TRUE(s.keepPhotos);
-  EXPECT_EQ(s.pictureRetention, PictureRetention::week);
-  EXPECT_EQ(s.chimeDelay, ChimeDelay::s30);
-  EXPECT_EQ(s.checkInterval, CheckInterval::min1);
-  EXPECT_EQ(s.chimeSound, "complete");
-  EXPECT_EQ(s.cameraBetweenChecks, CameraDuty::Mode::off);
-  EXPECT_EQ(s, AppSettings{});
-}
-
 // Each stored value against the one field it sets; every other field must stay default.
 TEST(AppSettings, EachStoredValueSelectsItsChoiceOrTheDefault) {
   struct Case {
@@ -135,20 +121,6 @@ TEST(AppSettings, WritingThenReadingGivesTheSameRecord) {
     // And through the settings file's JSON text.
     EXPECT_EQ(AppSettings::fromValues(settingValuesFromJson(Json::parse(toJson(s.rawValues()).dump()))), s) << i;
   }
-}
-
-TEST(AppSettings, Labels) {
-  EXPECT_EQ(label(Sensitivity::relaxed), "Relaxed");
-  EXPECT_EQ(label(Sensitivity::normal), "Normal");
-  EXPECT_EQ(label(Sensitivity::strict), "Strict");
-  EXPECT_EQ(sensitivityExplanation, "How far you can lean in before Kestrel reacts.");
-  EXPECT_EQ(label(ChimeDelay::atRaise), "When alert starts");
-  EXPECT_EQ(label(ChimeDelay::s30), "30 s");
-  EXPECT_EQ(label(ChimeDelay::min1), "1 min");
-  EXPECT_EQ(label(ChimeDelay::min3), "3 min");
-  EXPECT_EQ(label(PictureRetention::day), "Today only");
-  EXPECT_EQ(label(PictureRetention::week), "7 days");
-  EXPECT_EQ(label(PictureRetention::month), "30 days");
 }
 
 TEST(AppSettings, ChoicesAreBuiltOnlyFromTheirExactStoredNumbers) {

@@ -248,12 +248,6 @@ TEST(CalibrationSlouch, TenPercentTallerInAComparableDirection) {
   for (const auto& c : cases) EXPECT_EQ(Calibration::looksSlouched(c.fresh, c.previous), c.slouched) << c.what;
 }
 
-TEST(Calibration, Messages) {
-  EXPECT_EQ(Calibration::message(Failure::noFace), "I can't see your face. Check the light and try again.");
-  EXPECT_EQ(Calibration::message(Failure::notLeaning), "Lean further in toward the screen and try again.");
-  EXPECT_EQ(Calibration::slouchMessage, "This looks more slouched than last time \u2014 save anyway?");
-}
-
 TEST(CalibrationKey, EscapeCancelsAndSpaceOrReturnStartsWhenEnabled) {
   using CalibrationKey::Action;
   struct Case {

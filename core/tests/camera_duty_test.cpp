@@ -16,9 +16,6 @@ TEST(CameraDuty, ModeFromTheStoredSetting) {
   const Case cases[] = {{"steady", Mode::steady}, {"off", Mode::off},     {std::nullopt, Mode::off},
                         {"Steady", Mode::off},    {"steady ", Mode::off}, {"", Mode::off}};
   for (const auto& c : cases) EXPECT_EQ(CameraDuty::modeFromSetting(c.setting), c.mode) << c.setting.value_or("(none)");
-  EXPECT_EQ(toText(Mode::steady), "steady");
-  EXPECT_EQ(toText(Mode::off), "off");
-  EXPECT_EQ(CameraDuty::defaultMode, Mode::off);
 }
 
 TEST(CameraDuty, SettledAfterExactlyOneSecondAndWakesTwoAndAHalfSecondsEarly) {

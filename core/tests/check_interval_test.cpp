@@ -5,23 +5,6 @@
 namespace kestrel {
 namespace {
 
-TEST(CheckInterval, LabelsAndPhrases) {
-  struct Case {
-    CheckInterval interval;
-    const char* label;
-    const char* phrase;
-  };
-  const Case cases[] = {
-      {CheckInterval::s15, "15 s", "every 15 seconds"},   {CheckInterval::s30, "30 s", "every 30 seconds"},
-      {CheckInterval::min1, "1 min", "every minute"},     {CheckInterval::min2, "2 min", "every 2 minutes"},
-      {CheckInterval::min5, "5 min", "every 5 minutes"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(label(c.interval), c.label);
-    EXPECT_EQ(phrase(c.interval), c.phrase);
-  }
-}
-
 TEST(CheckInterval, PhraseOfAnyNumberOfSeconds) {
   struct Case {
     Seconds seconds;

@@ -21,16 +21,18 @@ TEST(CheckLine, TextOfAJudgedCheck) {
       frameWithHands({}, {Face{{0, 0, 5, 10}, {}, {}}, Face{{1, 2, 3, 12}, {}, {}}, Face{{9, 9, 9, 12}, {}, {}}}),
       frameWithHands({Hand{{joint(3, 4, 0.25)}}, Hand{}}),
   };
-  const CheckLine line(judgedCheck(), own, burst, false, "t-2026-10-10a", "B/1", "2026-03-09T14:05:33+01:00", 812.25,
-                       250.5);
+  CheckResult result = judgedCheck();
+  result.subjectFace->pitch = -4;
+  result.borrowed = true;
+  const CheckLine line(result, own, burst, false, "t-2026-10-10a", "B/1", "2026-03-09T14:05:33+01:00", 812.25, 250.5);
   EXPECT_EQ(lineText(line),
-            R"({"baselineId":"B/1","borrowed":false,"burstFrames":[)"
+            R"({"baselineId":"B/1","borrowed":true,"burstFrames":[)"
             R"({"faceBox":{"height":12.0,"minX":1.0,"minY":2.0,"width":3.0},"handJoints":[]},)"
             R"({"handJoints":[[{"confidence":0.25,"point":{"x":3.0,"y":4.0}}],[]]}],)"
             R"("burstMs":250.5,"faceBox":{"height":40.0,"minX":10.0,"minY":20.0,"width":30.0},"faceHeightRatio":0.25,)"
             R"("hand":"GOOD","handJoints":[[{"confidence":0.5,"point":{"x":1.0,"y":2.0}}]],)"
             R"("head":{"basis":"shoulders","clearOK":true,"verdict":"GOOD"},"ms":812.25,"noseConf":0.95,)"
-            R"("noseShoulderRatio":0.7,"schema":2,"shoulderConf":[0.9,0.8],"stale":false,)"
+            R"("noseShoulderRatio":0.7,"pitch":-4.0,"schema":2,"shoulderConf":[0.9,0.8],"stale":false,)"
             R"("t":"2026-03-09T14:05:33+01:00","thresholdsId":"t-2026-10-10a","type":"check",)"
             R"("votes":[{"hand":"GOOD","head":"GOOD"},{"skip":"dark"}],"yaw":1.5})");
 }
@@ -42,23 +44,6 @@ TEST(CheckLine, TextOfASkippedCheckWithoutFrames) {
   EXPECT_EQ(lineText(line),
             R"({"borrowed":false,"burstFrames":[],"handJoints":[],"ms":3.0,"schema":2,"shoulderConf":[],)"
             R"("skip":"no_face","stale":true,"t":"2026-03-09T13:05:33Z","thresholdsId":"t","type":"check","votes":[]})");
-}
-
-TEST(CheckLine, BuiltFromTheCheck) {
-  CheckResult result = judgedCheck();
-  result.subjectFace->pitch = -4;
-  result.borrowed = true;
-  const CheckLine line(result, frameWithHands({Hand{{joint(1, 2, 0.5), joint(3, 4, 0.6)}}, Hand{}}), {}, false, "t",
-                       "b", "now", 1, std::nullopt);
-  EXPECT_EQ(line.type, "check");
-  EXPECT_EQ(line.schema, 2);
-  EXPECT_EQ(line.yaw, 1.5);
-  EXPECT_EQ(line.pitch, -4);
-  EXPECT_EQ(line.faceBox, (Rect{10, 20, 30, 40}));
-  EXPECT_TRUE(line.borrowed);
-  EXPECT_EQ(line.handJoints, (std::vector<std::vector<Joint>>{{joint(1, 2, 0.5), joint(3, 4, 0.6)}, {}}));
-  EXPECT_EQ(line.votes, result.frameVotes);
-  EXPECT_EQ(line.burstMs, std::nullopt);
 }
 
 TEST(BurstFrame, TallestFaceFirstOfEquals) {

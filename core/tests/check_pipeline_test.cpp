@@ -6,22 +6,19 @@
 #include <vector>
 
 #include "core/app_settings.hpp"
+#include "core/tests/posture_frames.hpp"
 
 namespace kestrel {
 namespace {
 
 Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
 
-const Baseline laptop{ScreenRole::laptop, 0, 0, 0.3, 0.7, 0.25, std::nullopt};
-const BaselineSet calibration("set-1", "cam", {laptop}, Reach{0.3, 0.4});
+using testing::sitting;
+using testing::tooClose;
 
-// A 1000 × 1000 frame: the user sitting as calibrated (face ratio 0.3, shoulders clear of every
-// limit), the same user far too close (face ratio 0.4, no body), or a hand hiding the face.
-Measurements sitting(std::vector<Hand> hands = {}) {
-  const Body body{joint(550, 500, 0.8), joint(550, 350, 0.7), joint(400, 300, 0.6), joint(700, 300, 0.5)};
-  return Measurements{1000, 1000, 0.5, {Face{{400, 400, 300, 300}, 0.0, 0.0}}, {body}, std::move(hands)};
-}
-Measurements tooClose() { return Measurements{1000, 1000, 0.5, {Face{{350, 350, 400, 400}, 0.0, 0.0}}, {}, {}}; }
+const BaselineSet calibration = testing::calibrationSet();
+
+// A hand hiding the face of the user sitting as calibrated.
 Hand handAtChin() { return Hand{{joint(500, 420), joint(520, 430), joint(540, 440), joint(560, 700)}}; }
 Measurements hidden() { return Measurements{1000, 1000, 0.5, {}, {}, {handAtChin()}}; }
 

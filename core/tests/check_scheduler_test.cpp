@@ -20,14 +20,6 @@ void run(CheckScheduler& s, const std::vector<Step>& steps) {
   }
 }
 
-TEST(CheckScheduler, StartsFromTheThresholds) {
-  const CheckScheduler s(Thresholds{}.applying(CheckInterval::min2));
-  EXPECT_EQ(s.interval, 120);
-  EXPECT_EQ(s.burstSpacing, 0.5);
-  EXPECT_EQ(s.lastCheckAt, std::nullopt);
-  EXPECT_EQ(s.nextCheckDue(), std::nullopt);
-}
-
 TEST(CheckScheduler, KeepsItsGridThroughSmallDelaysAndRestartsAfterAGap) {
   CheckScheduler s(Thresholds{});
   run(s, {

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "core/tests/posture_frames.hpp"
+
 namespace kestrel {
 namespace {
 
 Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
 
-const Baseline laptop{ScreenRole::laptop, 0, 0, 0.3, 0.7, 0.25, std::nullopt};
+const Baseline laptop = testing::laptopBaseline;
 
 Classifier classifier(Thresholds t = Thresholds{}) {
   return Classifier{std::move(t), BaselineSet("set", "cam", {laptop}, Reach{0.3, 0.4})};
@@ -18,8 +20,7 @@ Face userFace(std::optional<double> yaw = 0.0, double height = 300) {
   return Face{{400, 400, 300, height}, yaw, 0.0};
 }
 
-// Shoulders 300 px apart with the nose 200 px above them: nose ratio 2/3, clear of every limit.
-Body userBody() { return Body{joint(550, 500, 0.8), joint(550, 350, 0.7), joint(400, 300, 0.6), joint(700, 300, 0.5)}; }
+Body userBody() { return testing::sittingBody(); }
 
 // The face's chin region is x 310…790, y 295…535.
 Hand handAtChin() { return Hand{{joint(500, 420), joint(520, 430), joint(540, 440), joint(560, 700)}}; }
@@ -311,12 +312,6 @@ TEST(Borrow, ChinRegionOfTheRememberedFaceInThisFrame) {
   const Hand onTheCutEdge{{joint(500, 0), joint(510, 0), joint(520, 0)}};
   EXPECT_FALSE(classifier().classify(hiddenFace({belowTheFrame}), plain, memory, t0 + 1).result.handCandidate);
   EXPECT_TRUE(classifier().classify(hiddenFace({onTheCutEdge}), plain, memory, t0 + 1).result.handCandidate);
-}
-
-TEST(Classify, IsPure) {
-  const Measurements m = userFrame({handAtChin()});
-  const auto c = classifier();
-  EXPECT_EQ(c.classify(m, plain, seenAtT0(true), t0 + 3), c.classify(m, plain, seenAtT0(true), t0 + 3));
 }
 
 TEST(Subject, TallestFirstOfEquals) {

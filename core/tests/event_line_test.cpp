@@ -49,12 +49,6 @@ TEST(EventLine, ReadingRequiresItsKeysAndKinds) {
   }
 }
 
-}  // namespace
-}  // namespace kestrel
-
-namespace kestrel {
-namespace {
-
 std::string formatted(Instant at) { return "at " + std::to_string(static_cast<long long>(at)); }
 
 TEST(EventLine, BuiltFromEveryMonitorEvent) {

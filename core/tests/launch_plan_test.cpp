@@ -149,16 +149,6 @@ TEST(LaunchPlan, LaunchLine) {
   EXPECT_EQ(LaunchPlan::launchLine("io.github.kestrel.Kestrel"), "launch io.github.kestrel.Kestrel smoke");
 }
 
-TEST(TestCopyMark, Standard) {
-  EXPECT_EQ(TestCopyMark::standard(), (TestCopyMark{"TEST", "Test copy \u2014 not your Kestrel"}));
-}
-
-}  // namespace
-}  // namespace kestrel
-
-namespace kestrel {
-namespace {
-
 TEST(LaunchPlan, SeededPictureIsAHandAlertThreeCalendarDaysBack) {
   const Calendar utc = Calendar::utc();
   const Calendar berlin = *Calendar::named("Europe/Berlin");

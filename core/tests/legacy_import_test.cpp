@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -190,77 +191,91 @@ struct Folders {
   std::string copied(const std::string& relative) const { return readBytes(destination / relative).value_or("<none>"); }
 };
 
+using Files = std::map<std::string, std::string>;
+
+// Every file below `folder` by its path from there; of a CACHEDIR.TAG only the first line.
+Files files(const fs::path& folder) {
+  Files all;
+  std::error_code error;
+  for (auto it = fs::recursive_directory_iterator(folder, error); it != fs::recursive_directory_iterator(); ++it) {
+    if (!it->is_regular_file()) continue;
+    std::string bytes = readBytes(it->path()).value_or("<unreadable>");
+    if (it->path().filename() == "CACHEDIR.TAG") bytes = bytes.substr(0, bytes.find('\n'));
+    all[fs::relative(it->path(), folder).string()] = bytes;
+  }
+  return all;
+}
+
+const std::string tag = "Signature: 8a477f597d28d172789f06886806bc55";
+
 TEST(LegacyImportCopy, CopiesWhatIsMissingAndMergesDaysLoggedInBothPlaces) {
-  Folders f;
-  f.old("baselines.json", "old baselines");
-  f.current("baselines.json", "current baselines");
-  f.old("state.json", "undecodable state");
-  f.old("logs/2026-01-04.jsonl", "a\n");
-  f.old("logs/2026-01-05.jsonl", "old 5\n");
-  f.current("logs/2026-01-05.jsonl", "current 5\n");
-  f.old("logs/.2026-01-06.jsonl.tmp", "hidden\n");
-  f.old("logs/notes/inner.jsonl", "in a folder\n");
-  f.old("pictures/2026-01-04/a.json", "record a");
-  f.old("pictures/2026-01-04/a.lsphoto", "photo a");
-  f.old("pictures/2026-01-04/.partial", "hidden");
-  f.old("pictures/2026-01-05/b.json", "record b");
-  f.current("pictures/2026-01-05/b.json", "current record b");
-  f.old("pictures/2026-01-05/c.json", "record c");
-  f.old("pictures/.trash/d.json", "hidden day");
-  f.old("pictures/CACHEDIR.TAG", "not a day");
-
-  const Counts counts = copyFiles(f.source, f.destination, false);
-  EXPECT_EQ(counts, (Counts{0, 1, 1, 1, 3, 0}));
-  EXPECT_EQ(f.copied("baselines.json"), "current baselines");
-  EXPECT_EQ(f.copied("state.json"), "undecodable state");
-  EXPECT_EQ(f.copied("logs/2026-01-04.jsonl"), "a\n");
-  EXPECT_EQ(f.copied("logs/2026-01-05.jsonl"), "old 5\ncurrent 5\n");
-  EXPECT_FALSE(fs::exists(f.destination / "logs/.2026-01-06.jsonl.tmp"));
-  EXPECT_FALSE(fs::exists(f.destination / "logs/notes"));
-  EXPECT_EQ(f.copied("pictures/2026-01-04/a.json"), "record a");
-  EXPECT_EQ(f.copied("pictures/2026-01-04/a.lsphoto"), "photo a");
-  EXPECT_FALSE(fs::exists(f.destination / "pictures/2026-01-04/.partial"));
-  EXPECT_EQ(f.copied("pictures/2026-01-05/b.json"), "current record b");
-  EXPECT_EQ(f.copied("pictures/2026-01-05/c.json"), "record c");
-  EXPECT_FALSE(fs::exists(f.destination / "pictures/.trash"));
-  EXPECT_TRUE(f.copied("pictures/CACHEDIR.TAG").starts_with("Signature: 8a477f597d28d172789f06886806bc55"));
-
-  // A second copy finds everything in place: the merged day already begins with the old lines.
-  EXPECT_EQ(copyFiles(f.source, f.destination, false), (Counts{0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(f.copied("logs/2026-01-05.jsonl"), "old 5\ncurrent 5\n");
-}
-
-TEST(LegacyImportCopy, ADecodableStateArrivesWithTheOfferReset) {
-  Folders f;
-  f.old("state.json", R"({"schema":1,"pausedIndefinitely":false,"wrongTaps":{},"loginItemOffered":true})");
-  EXPECT_EQ(copyFiles(f.source, f.destination, false).state, 1);
-  EXPECT_EQ(f.copied("state.json"),
-            "{\n  \"loginItemOffered\": false,\n  \"pausedIndefinitely\": false,\n  \"schema\": 1,\n"
-            "  \"wrongTaps\": {}\n}");
-}
-
-TEST(LegacyImportCopy, AnEmptyOldFolderCopiesNothingAndLeavesNoPicturesTag) {
-  Folders f;
-  fs::create_directories(f.source);
-  EXPECT_EQ(copyFiles(f.source, f.destination, false), Counts{});
-  EXPECT_TRUE(fs::is_directory(f.destination));
-  EXPECT_FALSE(fs::exists(f.destination / "pictures"));
-}
-
-TEST(LegacyImportCopy, ADryRunCountsTheSameAndWritesNothing) {
-  Folders f;
-  f.old("baselines.json", "b");
-  f.old("state.json", "s");
-  f.old("logs/2026-01-05.jsonl", "old\n");
-  f.old("logs/2026-01-06.jsonl", "old 6\n");
-  f.old("pictures/2026-01-05/a.json", "a");
-  EXPECT_EQ(copyFiles(f.source, f.destination, true), (Counts{1, 1, 2, 0, 1, 0}));
-  EXPECT_FALSE(fs::exists(f.destination));
-
-  f.current("logs/2026-01-05.jsonl", "current\n");
-  EXPECT_EQ(copyFiles(f.source, f.destination, true), (Counts{1, 1, 1, 1, 1, 0}));
-  EXPECT_EQ(f.copied("logs/2026-01-05.jsonl"), "current\n");
-  EXPECT_EQ(fs::directory_iterator(f.destination / "logs")->path().filename(), "2026-01-05.jsonl");
+  const Files forDryRuns{{"baselines.json", "b"},
+                         {"state.json", "s"},
+                         {"logs/2026-01-05.jsonl", "old\n"},
+                         {"logs/2026-01-06.jsonl", "old 6\n"},
+                         {"pictures/2026-01-05/a.json", "a"}};
+  struct Case {
+    const char* name;
+    Files old;
+    Files current;
+    bool dryRun;
+    Counts counts;
+    Files after;
+  };
+  const Case cases[] = {
+      {"hidden files, folders among the logs and folders not named as days stay behind",
+       {{"baselines.json", "old baselines"},
+        {"state.json", "undecodable state"},
+        {"logs/2026-01-04.jsonl", "a\n"},
+        {"logs/2026-01-05.jsonl", "old 5\n"},
+        {"logs/.2026-01-06.jsonl.tmp", "hidden\n"},
+        {"logs/notes/inner.jsonl", "in a folder\n"},
+        {"pictures/2026-01-04/a.json", "record a"},
+        {"pictures/2026-01-04/a.lsphoto", "photo a"},
+        {"pictures/2026-01-04/.partial", "hidden"},
+        {"pictures/2026-01-05/b.json", "record b"},
+        {"pictures/2026-01-05/c.json", "record c"},
+        {"pictures/.trash/d.json", "hidden day"},
+        {"pictures/CACHEDIR.TAG", "not a day"}},
+       {{"baselines.json", "current baselines"},
+        {"logs/2026-01-05.jsonl", "current 5\n"},
+        {"pictures/2026-01-05/b.json", "current record b"}},
+       false,
+       {0, 1, 1, 1, 3, 0},
+       {{"baselines.json", "current baselines"},
+        {"state.json", "undecodable state"},
+        {"logs/2026-01-04.jsonl", "a\n"},
+        {"logs/2026-01-05.jsonl", "old 5\ncurrent 5\n"},
+        {"pictures/2026-01-04/a.json", "record a"},
+        {"pictures/2026-01-04/a.lsphoto", "photo a"},
+        {"pictures/2026-01-05/b.json", "current record b"},
+        {"pictures/2026-01-05/c.json", "record c"},
+        {"pictures/CACHEDIR.TAG", tag}}},
+      {"a decodable state arrives with the offer reset",
+       {{"state.json", R"({"schema":1,"pausedIndefinitely":false,"wrongTaps":{},"loginItemOffered":true})"}},
+       {},
+       false,
+       {0, 1, 0, 0, 0, 0},
+       {{"state.json", "{\n  \"loginItemOffered\": false,\n  \"pausedIndefinitely\": false,\n  \"schema\": 1,\n"
+                       "  \"wrongTaps\": {}\n}"}}},
+      {"an empty old folder copies nothing and leaves no pictures tag", {}, {}, false, {}, {}},
+      {"a dry run counts and writes nothing", forDryRuns, {}, true, {1, 1, 2, 0, 1, 0}, {}},
+      {"a dry run counts a day to merge", forDryRuns, {{"logs/2026-01-05.jsonl", "current\n"}}, true, {1, 1, 1, 1, 1, 0},
+       {{"logs/2026-01-05.jsonl", "current\n"}}},
+  };
+  for (const auto& c : cases) {
+    Folders f;
+    fs::create_directories(f.source);
+    for (const auto& [path, bytes] : c.old) f.old(path, bytes);
+    for (const auto& [path, bytes] : c.current) f.current(path, bytes);
+    EXPECT_EQ(copyFiles(f.source, f.destination, c.dryRun), c.counts) << c.name;
+    EXPECT_EQ(files(f.destination), c.after) << c.name;
+    if (c.dryRun) continue;
+    EXPECT_TRUE(fs::is_directory(f.destination)) << c.name;
+    // A second copy finds everything in place: a merged day already begins with the old lines.
+    EXPECT_EQ(copyFiles(f.source, f.destination, false), Counts{}) << c.name;
+    EXPECT_EQ(files(f.destination), c.after) << c.name;
+  }
 }
 
 TEST(LegacyImportCopy, NamesTheFileThatFailed) {

@@ -2,31 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include "core/tests/posture_frames.hpp"
+
 #include <string>
 #include <vector>
 
 namespace kestrel::SkeletonReplay {
 namespace {
 
-Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
+const BaselineSet calibration = testing::calibrationSet();
 
-const BaselineSet calibration("set-1", "cam", {Baseline{ScreenRole::laptop, 0, 0, 0.3, 0.7, 0.25, std::nullopt}},
-                              Reach{0.3, 0.4});
-
-Measurements sitting() {
-  const Body body{joint(550, 500, 0.8), joint(550, 350, 0.7), joint(400, 300, 0.6), joint(700, 300, 0.5)};
-  return Measurements{1000, 1000, 0.5, {Face{{400, 400, 300, 300}, 0.0, 0.0}}, {body}, {}};
-}
-Measurements tooClose() { return Measurements{1000, 1000, 0.5, {Face{{350, 350, 400, 400}, 0.0, 0.0}}, {}, {}}; }
-
-// Frames every `step` seconds from 0 to `seconds`: too close before `badUntil`, sitting well after.
 SkeletonFile skeleton(double seconds, double badUntil, double step = 0.25) {
-  SkeletonFile file;
-  for (int i = 0; i * step <= seconds; ++i) {
-    const double time = i * step;
-    file.frames.push_back({time, time < badUntil ? tooClose() : sitting(), {}});
-  }
-  return file;
+  return {{}, testing::badThenGoodFrames(seconds, badUntil, step)};
 }
 
 constexpr Instant epoch = 1767603600;  // 2026-01-05T09:00:00Z
@@ -135,7 +122,7 @@ TEST(SkeletonReplayRun, StartEndAndZoneChooseTheStretchAndTheStamps) {
 
 TEST(SkeletonReplayRun, MissingFramesShortenTheBurstOrDropTheCheck) {
   SkeletonFile file;
-  for (const double time : {0.0, 15.0, 30.0, 45.0, 45.5}) file.frames.push_back({time, sitting(), {}});
+  for (const double time : {0.0, 15.0, 30.0, 45.0, 45.5}) file.frames.push_back({time, testing::sitting(), {}});
   std::vector<std::size_t> bursts;
   const Sink sink = [&](const Line& line, Instant) {
     if (const auto* check = std::get_if<CheckLine>(&line)) bursts.push_back(check->burstFrames.size());

@@ -35,7 +35,5 @@ TEST(SoundName, ValidityAtItsBoundaries) {
   for (const auto& c : cases) EXPECT_EQ(ChimeSound::isValidName(c.name), c.valid) << '"' << c.name << '"';
 }
 
-TEST(SoundName, TheFallbackIsItselfValid) { EXPECT_TRUE(ChimeSound::isValidName(ChimeSound::fallback)); }
-
 }  // namespace
 }  // namespace kestrel

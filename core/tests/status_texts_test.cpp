@@ -65,31 +65,6 @@ TEST(MenuIcon, FirstMatchingRuleWins) {
   for (const auto& c : cases) EXPECT_EQ(c.monitor.menuIcon(later, c.permissionNeeded).state, c.state) << c.name;
 }
 
-TEST(MenuIcon, Presentation) {
-  using S = MenuIconState;
-  struct Case {
-    MenuIconState state;
-    MenuIconTint tint;
-    const char* symbol;
-    const char* label;
-    const char* text;
-  };
-  const Case cases[] = {
-      {S::good, MenuIconTint::green, "checkmark.circle.fill", "Kestrel: last check good", "good"},
-      {S::bad, MenuIconTint::red, "xmark.circle.fill", "Kestrel: last check needs attention", "bad"},
-      {S::idle, MenuIconTint::grey, "minus.circle", "Kestrel: not checking", "idle"},
-      {S::cameraProblem, MenuIconTint::grey, "exclamationmark.triangle", "Kestrel: camera problem", "cameraProblem"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(tint(c.state), c.tint) << c.text;
-    EXPECT_EQ(symbol(c.state), c.symbol) << c.text;
-    EXPECT_EQ(label(c.state), c.label) << c.text;
-    EXPECT_EQ(toText(c.state), c.text);
-    EXPECT_EQ(fromText<MenuIconState>(c.text), c.state);
-  }
-  EXPECT_EQ(allCases<MenuIconState>(), (std::array{S::good, S::bad, S::idle, S::cameraProblem}));
-}
-
 TEST(MonitorStatus, FirstMatchingRuleWins) {
   CheckResult smallFace = judged(good());
   smallFace.baseline = Baseline{};
@@ -204,8 +179,6 @@ TEST(TodaySummary, BundlesTheMonitorsTexts) {
     EXPECT_EQ(fine.scoreText, "—");
   }
   EXPECT_EQ(TodaySummary::statusText(after({}, false), CameraPermission::restricted, later), "Camera access needed");
-  EXPECT_EQ(TodaySummary::targetText, "Target 80 %");
-  EXPECT_EQ(TodaySummary::targetPercent, 80);
 }
 
 }  // namespace

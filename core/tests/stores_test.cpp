@@ -119,14 +119,6 @@ TEST(AppStateStore, UnreadableFile) {
   EXPECT_EQ(locked.loadStrict(), std::nullopt);
 }
 
-TEST(AppStateStore, DefaultState) {
-  const AppState state;
-  EXPECT_EQ(state.schema, 1);
-  EXPECT_FALSE(state.pausedIndefinitely);
-  EXPECT_TRUE(state.wrongTaps.empty());
-  EXPECT_FALSE(state.loginItemOffered);
-}
-
 BaselineSet sampleSet() {
   Baseline laptop{ScreenRole::laptop, 1.5, -2, 0.3, 0.7, std::nullopt, 0.55};
   return BaselineSet("8C0D3E4A-1B2C-4D5E-8F90-A1B2C3D4E5F6", "usb-cam/1", {laptop}, Reach{0.3, 0.4});

@@ -115,11 +115,6 @@ TEST(Thresholds, EnumerationForms) {
   EXPECT_EQ(checkIntervalFromRaw(120), CheckInterval::min2);
   EXPECT_EQ(checkIntervalFromRaw(90), std::nullopt);
   EXPECT_EQ(checkIntervalFromRaw(0), std::nullopt);
-  EXPECT_EQ(seconds(defaultCheckInterval), 60.0);
-  const auto all = allCases<CheckInterval>();
-  ASSERT_EQ(all.size(), 5u);
-  EXPECT_EQ(all.front(), CheckInterval::s15);
-  EXPECT_EQ(all.back(), CheckInterval::min5);
 }
 
 TEST(Thresholds, JsonRoundTripAndEveryKeyRequired) {
@@ -150,7 +145,6 @@ TEST(BaselineSet, NearestTakesTheFirstOfEquals) {
   EXPECT_EQ(set.nearest(10.001), right);
   EXPECT_EQ(set.nearest(-50), left);
   EXPECT_EQ(BaselineSet("A", "cam", {}, Reach{}).nearest(0), std::nullopt);
-  EXPECT_EQ(set.schema, 3);
 }
 
 TEST(BaselineSet, JsonFormAndStandIn) {

@@ -191,9 +191,7 @@ void mjpeg(Tally& tally) {
               "the idle rate is the only one");
   rig.call([&] { return rig.camera->startRunning(); });
   tally.expect(rig.frames.waitFor(31, 10), "thirty-one frames arrive");
-  std::vector<Instant> arrivals;
-  for (const auto& frame : rig.frames.items()) arrivals.push_back(frame.arrival);
-  const double gap = medianGap(arrivals);
+  const double gap = medianGap(rig.arrivals());
   tally.within(gap, 0.8 / fps, 1.25 / fps, "about 30 frames a second (median gap)");
 
   // Every frame decoded now, as many as the guest manages; late ones are dropped unread.

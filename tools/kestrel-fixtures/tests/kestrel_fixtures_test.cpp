@@ -11,6 +11,7 @@
 #include "core/file_io.hpp"
 #include "core/json_io.hpp"
 #include "core/skeleton_file.hpp"
+#include "core/tests/posture_frames.hpp"
 #include "core/tests/temp_folder.hpp"
 #include "tools/kestrel-fixtures/tests/program.hpp"
 
@@ -22,30 +23,11 @@ using testing::Finished;
 using testing::TempFolder;
 using testing::run;
 
-Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
-
-// The user sitting as calibrated, or far too close to the screen, in a 1000 × 1000 frame.
-Measurements sitting() {
-  const Body body{joint(550, 500, 0.8), joint(550, 350, 0.7), joint(400, 300, 0.6), joint(700, 300, 0.5)};
-  return Measurements{1000, 1000, 0.5, {Face{{400, 400, 300, 300}, 0.0, 0.0}}, {body}, {}};
-}
-Measurements tooClose() { return Measurements{1000, 1000, 0.5, {Face{{350, 350, 400, 400}, 0.0, 0.0}}, {}, {}}; }
-
 // 107 s of frames four a second: too close for the first minute, then sitting well.
 void writeSkeleton(const fs::path& path) {
-  SkeletonFile file;
-  file.header = {SkeletonFile::currentSchema, std::string(64, 'a'), {{"faceRectangles", 1}}, "test"};
-  for (int i = 0; i <= 428; ++i) {
-    const double time = i * 0.25;
-    file.frames.push_back({time, time < 60 ? tooClose() : sitting(), {}});
-  }
+  const SkeletonFile file{{SkeletonFile::currentSchema, std::string(64, 'a'), {{"faceRectangles", 1}}, "test"},
+                          testing::badThenGoodFrames(107, 60)};
   writeJSON(Json(file), path);
-}
-
-void writeBaselines(const fs::path& path) {
-  const BaselineSet set("set-1", "cam", {Baseline{ScreenRole::laptop, 0, 0, 0.3, 0.7, 0.25, std::nullopt}},
-                        Reach{0.3, 0.4});
-  writeJSON(Json(set), path);
 }
 
 // The folder of a replay's inputs and outputs.
@@ -58,7 +40,7 @@ struct Replay {
 
   Replay() {
     writeSkeleton(skeleton);
-    writeBaselines(baselines);
+    writeJSON(Json(testing::calibrationSet()), baselines);
     writeFileAtomically(settings, R"({"checkInterval": 15, "chimeEnabled": false, "unknown": [1]})");
   }
 

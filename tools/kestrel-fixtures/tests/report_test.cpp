@@ -7,6 +7,7 @@
 
 #include "core/file_io.hpp"
 #include "core/skeleton_file.hpp"
+#include "core/tests/posture_frames.hpp"
 #include "core/tests/temp_folder.hpp"
 #include "core/vision_revisions.hpp"
 #include "tools/kestrel-fixtures/tests/program.hpp"
@@ -19,30 +20,12 @@ using testing::Finished;
 using testing::TempFolder;
 using testing::run;
 
-Joint joint(double x, double y) { return Joint{{x, y}, 0.9}; }
-Measurements sitting() {
-  const Body body{joint(550, 500), joint(550, 350), joint(400, 300), joint(700, 300)};
-  return Measurements{1000, 1000, 0.5, {Face{{400, 400, 300, 300}, 0.0, 0.0}}, {body}, {}};
-}
-Measurements leaning() {
-  const Body body{joint(550, 380), joint(550, 330), joint(380, 300), joint(720, 300)};
-  return Measurements{1000, 1000, 0.5, {Face{{350, 300, 400, 400}, 0.0, 0.0}}, {body}, {}};
-}
-Measurements nobody() { return Measurements{1000, 1000, 0.5, {}, {}, {}}; }
-
 const std::string hashA(64, 'a');
 const std::string hashB(64, 'b');
 
-// Four frames a second over 0–100 s: sitting to 10 s, leaning in to 20 s, sitting to 50 s,
-// leaning in to 65 s, then gone.
 void writeSkeleton(const fs::path& path, const std::string& sha256) {
-  SkeletonFile file;
-  file.header = {SkeletonFile::currentSchema, sha256, VisionRevisions::current(), testing::thisOSBuild()};
-  for (int i = 0; i <= 400; ++i) {
-    const double t = i * 0.25;
-    const bool lean = (t >= 10 && t < 20) || (t >= 50 && t < 65);
-    file.frames.push_back({t, t >= 65 ? nobody() : lean ? leaning() : sitting(), {}});
-  }
+  const SkeletonFile file{{SkeletonFile::currentSchema, sha256, VisionRevisions::current(), testing::thisOSBuild()},
+                          testing::sitLeanLeaveFrames()};
   writeJSON(Json(file), path);
 }
 
