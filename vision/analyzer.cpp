@@ -136,10 +136,10 @@ Analyzer::Output Analyzer::analyzeImage(const cv::Mat& bgr, bool includeLandmark
           const auto& p = *pose;
           const float seen = std::max({p[wrist].visibility, p[index].visibility, p[pinky].visibility});
           const auto region = handRegionFromPose(p[wrist].point, p[index].point, p[pinky].point);
-          // The hand region is 3.5 palm lengths wide: a whole hand's length is 2 of them.
+          // A whole hand's length is two palm lengths.
           const bool mayMatter =
               region && mayReach({p[wrist].point, p[index].point, p[pinky].point, p[thumb].point}, chin,
-                                 region->side * (2.0F / 3.5F));
+                                 region->side * (2.0F / poseHandRegionPalms));
           if (seen >= minHandVisibility && mayMatter && found.size() < maxHands) lookForHand(*region);
         }
       }

@@ -148,6 +148,7 @@ void DepthwiseConvolution::forward(cv::InputArrayOfArrays inputs, cv::OutputArra
   const int paddedWidth = (outWidth - 1) * s.strideX + s.kernelWidth;
   const int phase = (paddedWidth + s.strideX - 1) / s.strideX;
   const std::size_t rowLength = static_cast<std::size_t>(phase) * s.strideX;
+  // Every channel fills the same cells, so the margins stay zero from one to the next.
   padded_.assign(rowLength * paddedHeight + block, 0.0F);
   std::vector<int> taps;
   for (int kx = 0; kx < s.kernelWidth; ++kx) taps.push_back((kx % s.strideX) * phase + kx / s.strideX);
@@ -156,7 +157,6 @@ void DepthwiseConvolution::forward(cv::InputArrayOfArrays inputs, cv::OutputArra
   for (int n = 0; n < images; ++n) {
     for (int c = 0; c < channels; ++c) {
       const float* plane = source.ptr<float>(n, c);
-      std::fill(padded_.begin(), padded_.end(), 0.0F);
       for (int y = 0; y < paddedHeight; ++y) {
         const int sy = y - s.padTop;
         if (sy < 0 || sy >= height) continue;

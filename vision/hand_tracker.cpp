@@ -17,7 +17,7 @@ std::optional<Region> handRegionFromPalm(cv::Point2f wrist, cv::Point2f middleKn
 }
 
 std::optional<Region> handRegionFromPose(cv::Point2f wrist, cv::Point2f index, cv::Point2f pinky) {
-  return handRegion(wrist, index + (pinky - index) * (1.0F / 3.0F), 0.5F, 3.5F);
+  return handRegion(wrist, index + (pinky - index) * (1.0F / 3.0F), 0.5F, poseHandRegionPalms);
 }
 
 bool mayReach(const std::array<cv::Point2f, 4>& handPoints, const cv::Rect2f& area, float reach) {

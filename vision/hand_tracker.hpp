@@ -33,6 +33,7 @@ std::optional<Region> handRegionFromPalm(cv::Point2f wrist, cv::Point2f middleKn
 // a tenth of its size and places the knuckles loosely, so the region is centred halfway
 // along the palm and 3.5 palm lengths wide.
 std::optional<Region> handRegionFromPose(cv::Point2f wrist, cv::Point2f index, cv::Point2f pinky);
+constexpr float poseHandRegionPalms = 3.5F;  // the width of that region, in palm lengths
 
 // Whether a hand the pose model sees at these points (its wrist, index, pinky and thumb)
 // could hold joints inside `area`: one of the points lies within `reach` of the area (image

@@ -34,7 +34,7 @@ cv::Point2f RegionCrop::toImage(cv::Point2f input) const {
 }
 
 RegionCrop cropRegion(const cv::Mat& bgr, const Region& region, int size) {
-  RegionCrop crop{cv::Mat(size, size, CV_8UC3, cv::Scalar::all(0)), region, size};
+  RegionCrop crop{cv::Mat(), region, size};
   // Only the part of the image under the region is read (a pixel's margin kept for the
   // interpolation at its edges).
   const auto c = corners(region);
@@ -42,7 +42,10 @@ RegionCrop cropRegion(const cv::Mat& bgr, const Region& region, int size) {
   const cv::Point first(static_cast<int>(std::floor(bounds.x)) - 1, static_cast<int>(std::floor(bounds.y)) - 1);
   const cv::Point end(static_cast<int>(std::ceil(bounds.br().x)) + 2, static_cast<int>(std::ceil(bounds.br().y)) + 2);
   cv::Rect under = cv::Rect(first, end) & cv::Rect(0, 0, bgr.cols, bgr.rows);
-  if (under.empty()) return crop;
+  if (under.empty()) {
+    crop.pixels = cv::Mat::zeros(size, size, CV_8UC3);
+    return crop;
+  }
   // Image pixels per input pixel; above 2 that part is first reduced by a whole factor, to
   // between 1 and 2 (a whole factor takes OpenCV's fast area averaging; the part is
   // trimmed to a multiple of it, less than one input pixel).
