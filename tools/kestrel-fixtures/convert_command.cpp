@@ -93,9 +93,9 @@ SkeletonFile analyzeVideo(Analyzer& analyzer, const fs::path& video, const std::
 // Converts one video; prints its finish line. False (with the reason on standard error)
 // when it could not be converted; an earlier skeleton file is then left as it was.
 bool convertOne(const std::function<Analyzer&()>& analyzer, const fs::path& video, const std::string& sha256,
-                const fs::path& out) {
+                const std::string& osBuild, const fs::path& out) {
   try {
-    const SkeletonFile file = analyzeVideo(analyzer(), video, sha256, currentOSBuild());
+    const SkeletonFile file = analyzeVideo(analyzer(), video, sha256, osBuild);
     writeJSON(Json(file), out);
     std::cout << " \u2192 " << out.string() << std::endl;
     return true;
@@ -116,13 +116,14 @@ int runConvert(const ConvertOptions& options) {
   };
   const std::string root = fixtureRoot();
   const std::string skeletons = options.skeletons.empty() ? FixturePaths::skeletons(root) : options.skeletons;
+  const std::string osBuild = currentOSBuild();
   try {
     if (!options.video.empty()) {
       const auto sha256 = sha256OfFile(options.video);
       if (!sha256) throw UsageError("cannot read video " + options.video);
       const fs::path out =
           options.out.empty() ? fs::path(skeletons) / SkeletonFile::fileName(options.video) : fs::path(options.out);
-      return convertOne(analyzer, options.video, *sha256, out) ? exitOk : exitFailed;
+      return convertOne(analyzer, options.video, *sha256, osBuild, out) ? exitOk : exitFailed;
     }
 
     const auto index = readFileAs<VideoIndex>(options.index.empty() ? FixturePaths::index(root) : options.index,
@@ -134,7 +135,6 @@ int runConvert(const ConvertOptions& options) {
       std::cout << "no indexed videos\n";
       return exitOk;
     }
-    const std::string osBuild = currentOSBuild();
     std::int64_t failed = 0;
     for (const auto& [name, sha256] : indexed) {
       const fs::path out = fs::path(skeletons) / SkeletonFile::fileName(name);
@@ -150,7 +150,7 @@ int runConvert(const ConvertOptions& options) {
       } else if (*actual != sha256) {
         std::cerr << "kestrel-fixtures: " << video.string() << " is not the video indexed (its SHA-256 differs)\n";
         ++failed;
-      } else if (!convertOne(analyzer, video, sha256, out)) {
+      } else if (!convertOne(analyzer, video, sha256, osBuild, out)) {
         ++failed;
       }
     }

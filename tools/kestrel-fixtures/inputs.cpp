@@ -18,9 +18,9 @@ namespace kestrel::fixtures {
 Json readJSONFile(const std::string& path, std::string_view what) {
   const auto text = readFile(path);
   if (!text) throw UsageError("cannot read " + std::string(what) + " " + path);
-  Json json = Json::parse(*text, nullptr, /*allow_exceptions=*/false);
-  if (json.is_discarded()) throw UsageError(std::string(what) + " " + path + " is not JSON");
-  return json;
+  auto json = parseJson(*text);
+  if (!json) throw UsageError(std::string(what) + " " + path + " is not JSON");
+  return std::move(*json);
 }
 
 Instant parseTime(const std::string& text, std::string_view option) {
@@ -58,9 +58,10 @@ FixtureStatus skeletonStatus(const std::string& path, const std::string& videoSH
   std::error_code error;
   if (!std::filesystem::exists(path, error) && !error) return FixtureStatus::check(std::nullopt, videoSHA256, osBuild);
   const auto text = readFile(path);
-  const Json json = text ? Json::parse(*text, nullptr, /*allow_exceptions=*/false) : Json();
-  const auto header = json.is_object() && json.contains("header") ? decode<SkeletonFile::Header>(json["header"])
-                                                                  : std::nullopt;
+  const auto json = text ? parseJson(*text) : std::nullopt;
+  const auto header = json && json->is_object() && json->contains("header")
+                          ? decode<SkeletonFile::Header>((*json)["header"])
+                          : std::nullopt;
   if (!header) return {FixtureStatus::WrongSchema{}};
   return FixtureStatus::check(header, videoSHA256, osBuild);
 }

@@ -15,6 +15,7 @@
 #include "core/skeleton_file.hpp"
 #include "core/tests/temp_folder.hpp"
 #include "core/vision_revisions.hpp"
+#include "tools/kestrel-fixtures/inputs.hpp"
 #include "tools/kestrel-fixtures/tests/program.hpp"
 
 namespace kestrel {
@@ -75,7 +76,7 @@ TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideo) {
   EXPECT_EQ(skeleton->header.schema, 1);
   EXPECT_EQ(skeleton->header.videoSHA256, sha256OfFile(video));
   EXPECT_EQ(skeleton->header.revisions, VisionRevisions::current());
-  EXPECT_EQ(skeleton->header.osBuild, testing::thisOSBuild());
+  EXPECT_EQ(skeleton->header.osBuild, fixtures::currentOSBuild());
 
   ASSERT_EQ(skeleton->frames.size(), static_cast<std::size_t>(videoFrames));
   for (int i = 0; i < videoFrames; ++i) {

@@ -1,17 +1,14 @@
 #pragma once
 
-#include <sys/utsname.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <opencv2/core/version.hpp>
 #include <string>
 #include <vector>
 
 #include "core/file_io.hpp"
-#include "core/os_build.hpp"
 #include "core/tests/temp_folder.hpp"
 
 // Running the built kestrel-fixtures program from the tests.
@@ -42,14 +39,6 @@ inline Finished run(const TempFolder& temp, const std::vector<std::string>& argu
   command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
   const int status = std::system(command.c_str());
   return Finished{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out).value_or(""), readFile(err).value_or("")};
-}
-
-// The system build the program records in skeleton files on this machine.
-inline std::string thisOSBuild() {
-  utsname system{};
-  const std::string kernel = ::uname(&system) == 0 ? system.release : "unknown";
-  const auto name = osReleasePrettyName(readFile("/etc/os-release").value_or(""));
-  return osBuild(name.value_or(std::string(defaultPrettyName)), kernel, CV_VERSION);
 }
 
 }  // namespace kestrel::testing

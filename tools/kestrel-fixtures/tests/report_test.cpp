@@ -10,6 +10,7 @@
 #include "core/tests/posture_frames.hpp"
 #include "core/tests/temp_folder.hpp"
 #include "core/vision_revisions.hpp"
+#include "tools/kestrel-fixtures/inputs.hpp"
 #include "tools/kestrel-fixtures/tests/program.hpp"
 
 namespace kestrel {
@@ -24,7 +25,7 @@ const std::string hashA(64, 'a');
 const std::string hashB(64, 'b');
 
 void writeSkeleton(const fs::path& path, const std::string& sha256) {
-  const SkeletonFile file{{SkeletonFile::currentSchema, sha256, VisionRevisions::current(), testing::thisOSBuild()},
+  const SkeletonFile file{{SkeletonFile::currentSchema, sha256, VisionRevisions::current(), fixtures::currentOSBuild()},
                           testing::sitLeanLeaveFrames()};
   writeJSON(Json(file), path);
 }
