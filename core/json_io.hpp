@@ -89,15 +89,22 @@ std::optional<T> decode(const Json& j) {
   }
 }
 
-// Parses text and decodes it; absent for text that is not JSON or not a T.
-template <class T>
-std::optional<T> decodeText(std::string_view text) {
+// The JSON value of a text; absent for text that is not JSON.
+inline std::optional<Json> parseJson(std::string_view text) {
   // The parser stops at a zero byte as if the text ended there, which would let anything after
   // it pass; JSON text never holds one.
   if (text.find('\0') != std::string_view::npos) return std::nullopt;
   Json j = Json::parse(text, nullptr, /*allow_exceptions=*/false);
   if (j.is_discarded()) return std::nullopt;
-  return decode<T>(j);
+  return j;
+}
+
+// Parses text and decodes it; absent for text that is not JSON or not a T.
+template <class T>
+std::optional<T> decodeText(std::string_view text) {
+  const auto j = parseJson(text);
+  if (!j) return std::nullopt;
+  return decode<T>(*j);
 }
 
 }  // namespace kestrel

@@ -33,9 +33,9 @@ fs::path sourcePreferences(const fs::path& home) { return home / sourcePreferenc
 std::optional<SettingValues> readPreferences(const fs::path& file) {
   const auto text = readFile(file);
   if (!text) return std::nullopt;
-  const Json json = Json::parse(*text, nullptr, /*allow_exceptions=*/false);
-  if (!json.is_object()) return std::nullopt;
-  return settingValuesFromJson(json);
+  const auto json = parseJson(*text);
+  if (!json || !json->is_object()) return std::nullopt;
+  return settingValuesFromJson(*json);
 }
 
 Probe probeOfError(int error) {
