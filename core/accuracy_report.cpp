@@ -5,11 +5,10 @@
 #include <cstdio>
 #include <set>
 
-#include "core/calendar.hpp"
 #include "core/calibration.hpp"
 #include "core/classifier.hpp"
-#include "core/monitor.hpp"
 #include "core/replay_schedule.hpp"
+#include "core/score.hpp"
 #include "core/skeleton_replay.hpp"
 
 namespace kestrel::AccuracyReport {
@@ -74,8 +73,8 @@ std::string table(const std::vector<std::vector<std::string>>& rows, const std::
 
 // A whole percentage, rounded half up; "-" when nothing was counted.
 std::string percent(std::int64_t part, std::int64_t whole) {
-  if (whole <= 0) return "-";
-  return std::to_string((200 * part + whole) / (2 * whole)) + "%";
+  const auto share = Score::percent(part, whole);
+  return share ? std::to_string(*share) + "%" : "-";
 }
 
 std::string seconds(double value) {
@@ -253,9 +252,7 @@ std::variant<BaselineSet, std::string> calibrate(const VideoIndex& index,
 }
 
 Thresholds checkThresholds(const AppSettings& settings) {
-  Monitor monitor(Thresholds(), Calendar::utc(), true, false, {}, SkeletonReplay::alertIds());
-  monitor.apply(settings);
-  return monitor.checkThresholds();
+  return Thresholds().applying(settings.sensitivity).applying(settings.checkInterval);
 }
 
 std::string agreementText(const AgreementTable& table) {
