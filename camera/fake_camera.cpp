@@ -194,11 +194,15 @@ void FakeCamera::usePreset() {
   format_.reset();
 }
 
+const DeviceFormat& FakeCamera::formatLocked(const Camera& camera) const {
+  return format_ ? camera.formats[*format_] : camera.preset;
+}
+
 std::optional<DeviceFormat> FakeCamera::activeFormat() const {
   const std::lock_guard lock(mutex_);
   const auto* camera = openLocked();
   if (camera == nullptr) return std::nullopt;
-  return format_ ? camera->formats[*format_] : camera->preset;
+  return formatLocked(*camera);
 }
 
 std::optional<FrameRateRange> FakeCamera::setFrameRate(double rate) {
@@ -209,7 +213,7 @@ std::optional<FrameRateRange> FakeCamera::setFrameRate(double rate) {
     if (configurationFails_ || camera == nullptr) return std::nullopt;
     // Like a real camera, it grants only what its format offers: asked for more or less,
     // it runs at the nearest end of its ranges.
-    accepted = FrameRate::duration(clampToRanges(rate, format_ ? camera->formats[*format_] : camera->preset)).rate();
+    accepted = FrameRate::duration(clampToRanges(rate, formatLocked(*camera))).rate();
   }
   ticker_.setRate(accepted);
   {
@@ -229,7 +233,7 @@ void FakeCamera::startRunning() {
     lost = unplugged_;
     if (!lost) {
       ++starts_;
-      if (rate_ <= 0) rate_ = defaultRate(format_ ? camera->formats[*format_] : camera->preset);
+      if (rate_ <= 0) rate_ = defaultRate(formatLocked(*camera));
       rate = rate_;
     }
   }

@@ -75,6 +75,8 @@ class FakeCamera final : public CaptureDevice {
  private:
   void tick(Instant at);
   const Camera* openLocked() const;
+  // The format the open camera streams in: the one chosen, else its preset.
+  const DeviceFormat& formatLocked(const Camera& camera) const;
 
   mutable std::mutex mutex_;
   std::vector<Camera> cameras_;
