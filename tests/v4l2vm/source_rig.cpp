@@ -1,6 +1,8 @@
 #include "tests/v4l2vm/source_rig.hpp"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "camera/v4l2_camera.hpp"
 
@@ -32,6 +34,15 @@ SourceRig::~SourceRig() {
 bool SourceRig::logged(const std::string& line) const {
   const auto messages = log.messages();
   return std::find(messages.begin(), messages.end(), line) != messages.end();
+}
+
+bool SourceRig::awaitLogged(const std::string& line, double seconds) const {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!logged(line)) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
 }
 
 std::vector<std::string> SourceRig::loggedStarting(const std::string& prefix) const {

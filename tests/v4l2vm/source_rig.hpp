@@ -39,6 +39,9 @@ class SourceRig {
 
   // Whether the system log got exactly this line.
   bool logged(const std::string& line) const;
+  // Waits up to `seconds` for the system log to get exactly this line; whether it did. The
+  // source logs on its own queue, after the camera it restarted already streams.
+  bool awaitLogged(const std::string& line, double seconds) const;
   // The log lines that begin with `prefix`.
   std::vector<std::string> loggedStarting(const std::string& prefix) const;
 

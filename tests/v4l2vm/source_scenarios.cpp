@@ -88,7 +88,7 @@ void checkCycle(Tally& tally) {
   tally.note("woke " + std::to_string(*woke - first.at) + " s after the check, the next check " +
              std::to_string(first.at + interval - *woke) + " s later is due");
   tally.within(*woke - first.at, interval - 2.5, interval - 2.5 + late, "it wakes 2.5 s before the next check");
-  tally.expect(rig.logged("camera doze ended reason=wake"), "the wake is logged");
+  tally.expect(rig.awaitLogged("camera doze ended reason=wake", 2.0), "the wake is logged");
   tally.equal(rig.checks.size(), 1U, "no check while waking");
   if (!tally.expect(rig.checks.waitFor(2, 4), "the next check frame")) return;
   tally.within(rig.checks.items()[1].at - first.at, interval, interval + 1 + late,
