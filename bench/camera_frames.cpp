@@ -10,7 +10,7 @@
 #include "camera/frame_copy.hpp"
 #include "camera/photo_store.hpp"
 #include "camera/raw_frame.hpp"
-#include "camera/recording_log.hpp"
+#include "testing/recording_log.hpp"
 
 namespace kestrel {
 namespace {

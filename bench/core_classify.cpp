@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "core/classifier.hpp"
+#include "core/judgement/classifier.hpp"
 
 namespace kestrel {
 namespace {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "core/alert_history.hpp"
-#include "core/check_log_store.hpp"
-#include "core/file_io.hpp"
-#include "core/score.hpp"
+#include "core/log/alert_history.hpp"
+#include "core/log/check_log_store.hpp"
+#include "core/base/file_io.hpp"
+#include "core/log/score.hpp"
 
 namespace kestrel {
 namespace {

@@ -2,7 +2,7 @@
 // window full, so that every check takes a median of its samples) and the one-second tick.
 #include <benchmark/benchmark.h>
 
-#include "core/monitor.hpp"
+#include "core/monitor/monitor.hpp"
 
 namespace kestrel {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "camera/executor.hpp"
-#include "core/camera_permission.hpp"
-#include "core/frame_rate.hpp"
-#include "core/instant.hpp"
+#include "platform/executor.hpp"
+#include "core/launch/camera_permission.hpp"
+#include "core/launch/frame_rate.hpp"
+#include "core/base/instant.hpp"
 #include "vision/frame.hpp"
 
 namespace kestrel {

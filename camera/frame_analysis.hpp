@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/measurements.hpp"
+#include "core/model/measurements.hpp"
 #include "vision/frame.hpp"
 
 namespace kestrel {

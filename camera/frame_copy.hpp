@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "core/photo.hpp"
+#include "core/pictures/photo.hpp"
 #include "vision/frame.hpp"
 
 namespace kestrel {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "camera/capture_device.hpp"
-#include "camera/executor.hpp"
+#include "platform/executor.hpp"
 
 namespace kestrel {
 

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <type_traits>
 
-#include "core/camera_selection.hpp"
-#include "core/capture_format.hpp"
-#include "core/frame_rate.hpp"
-#include "core/thresholds.hpp"
+#include "core/launch/camera_selection.hpp"
+#include "core/launch/capture_format.hpp"
+#include "core/launch/frame_rate.hpp"
+#include "core/model/thresholds.hpp"
 
 namespace kestrel {
 

@@ -9,16 +9,16 @@
 #include <vector>
 
 #include "camera/capture_device.hpp"
-#include "camera/clock.hpp"
-#include "camera/executor.hpp"
+#include "platform/clock.hpp"
+#include "platform/executor.hpp"
 #include "camera/frame_analysis.hpp"
 #include "camera/frame_copy.hpp"
-#include "camera/system_log.hpp"
-#include "core/camera_duty.hpp"
-#include "core/check_scheduler.hpp"
-#include "core/instant.hpp"
-#include "core/measurements.hpp"
-#include "core/serial_queue.hpp"
+#include "platform/system_log.hpp"
+#include "core/monitor/camera_duty.hpp"
+#include "core/monitor/check_scheduler.hpp"
+#include "core/base/instant.hpp"
+#include "core/model/measurements.hpp"
+#include "core/base/serial_queue.hpp"
 
 namespace kestrel {
 

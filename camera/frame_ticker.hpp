@@ -5,7 +5,7 @@
 #include <mutex>
 #include <optional>
 
-#include "camera/clock.hpp"
+#include "platform/clock.hpp"
 
 namespace kestrel {
 

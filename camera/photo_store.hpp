@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "camera/system_log.hpp"
-#include "core/photo.hpp"
+#include "platform/system_log.hpp"
+#include "core/pictures/photo.hpp"
 
 namespace kestrel {
 

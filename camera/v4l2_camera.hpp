@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "camera/capture_device.hpp"
-#include "camera/clock.hpp"
+#include "platform/clock.hpp"
 #include "camera/mjpeg_decoder.hpp"
-#include "camera/system_log.hpp"
+#include "platform/system_log.hpp"
 #include "camera/v4l2_devices.hpp"
 #include "camera/v4l2_formats.hpp"
 

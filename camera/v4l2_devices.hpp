@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "camera/capture_device.hpp"
-#include "core/camera_permission.hpp"
+#include "core/launch/camera_permission.hpp"
 
 namespace kestrel {
 

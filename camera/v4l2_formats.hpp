@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frame_rate.hpp"
+#include "core/launch/frame_rate.hpp"
 
 namespace kestrel {
 

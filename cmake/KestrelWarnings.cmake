@@ -4,9 +4,9 @@ function(kestrel_warnings target)
     -Wold-style-cast -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough -Werror)
 endfunction()
 
-# One test executable per module: every *.cpp under DIR, discovered test by test.
+# One test executable per module: every *.cpp under DIR and its folders, discovered test by test.
 function(kestrel_test_executable name dir)
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   add_executable(${name} ${sources})
   kestrel_warnings(${name})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)

@@ -8,12 +8,12 @@
 #include <string>
 #include <string_view>
 
-#include "core/check_line.hpp"
-#include "core/event_line.hpp"
-#include "core/json_text.hpp"
-#include "core/log_clock.hpp"
-#include "core/picture_record.hpp"
-#include "core/score_line.hpp"
+#include "core/log/check_line.hpp"
+#include "core/log/event_line.hpp"
+#include "core/base/json_text.hpp"
+#include "core/log/log_clock.hpp"
+#include "core/pictures/picture_record.hpp"
+#include "core/log/score_line.hpp"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "camera/timer.hpp"
-#include "core/instant.hpp"
+#include "platform/timer.hpp"
+#include "core/base/instant.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "camera/journal_log.hpp"
+#include "platform/journal_log.hpp"
 
 #include <sys/uio.h>
 #include <systemd/sd-journal.h>

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "camera/system_log.hpp"
+#include "platform/system_log.hpp"
 
 namespace kestrel {
 

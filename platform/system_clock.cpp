@@ -1,4 +1,4 @@
-#include "camera/system_clock.hpp"
+#include "platform/system_clock.hpp"
 
 #include <algorithm>
 #include <chrono>

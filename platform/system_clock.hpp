@@ -2,8 +2,8 @@
 
 #include <thread>
 
-#include "camera/clock.hpp"
-#include "camera/timer_queue.hpp"
+#include "platform/clock.hpp"
+#include "platform/timer_queue.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "camera/timer_queue.hpp"
+#include "platform/timer_queue.hpp"
 
 #include <chrono>
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <thread>
 
-#include "camera/timer.hpp"
+#include "platform/timer.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "camera/fake_camera.hpp"
+#include "testing/fake_camera.hpp"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "camera/capture_device.hpp"
-#include "camera/clock.hpp"
+#include "platform/clock.hpp"
 #include "camera/frame_delivery.hpp"
 #include "camera/frame_ticker.hpp"
 

@@ -1,4 +1,4 @@
-#include "camera/manual_clock.hpp"
+#include "testing/manual_clock.hpp"
 
 #include <algorithm>
 

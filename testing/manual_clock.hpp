@@ -3,8 +3,8 @@
 #include <atomic>
 #include <functional>
 
-#include "camera/clock.hpp"
-#include "camera/timer_queue.hpp"
+#include "platform/clock.hpp"
+#include "platform/timer_queue.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "camera/manual_executor.hpp"
+#include "testing/manual_executor.hpp"
 
 namespace kestrel {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <mutex>
 
-#include "camera/executor.hpp"
+#include "platform/executor.hpp"
 
 namespace kestrel {
 

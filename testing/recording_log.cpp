@@ -1,4 +1,4 @@
-#include "camera/recording_log.hpp"
+#include "testing/recording_log.hpp"
 
 namespace kestrel {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "camera/system_log.hpp"
+#include "platform/system_log.hpp"
 
 namespace kestrel {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/measurements.hpp"
+#include "core/model/measurements.hpp"
 #include "vision/face_detector.hpp"
 #include "vision/face_mesh.hpp"
 #include "vision/frame.hpp"

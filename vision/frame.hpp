@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/enum_text.hpp"
+#include "core/base/enum_text.hpp"
 
 namespace kestrel {
 

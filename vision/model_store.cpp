@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "core/sha256.hpp"
+#include "core/base/sha256.hpp"
 #include "vision/depthwise_convolution.hpp"
 #include "vision/model_hashes.hpp"
 #include "vision/vision_error.hpp"

@@ -1,9 +1,9 @@
-#include "camera/fake_camera.hpp"
+#include "testing/fake_camera.hpp"
 
 #include <gtest/gtest.h>
 
-#include "camera/manual_clock.hpp"
-#include "camera/manual_executor.hpp"
+#include "testing/manual_clock.hpp"
+#include "testing/manual_executor.hpp"
 
 namespace kestrel {
 namespace {

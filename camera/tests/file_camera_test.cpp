@@ -8,8 +8,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
 
-#include "camera/manual_clock.hpp"
-#include "camera/manual_executor.hpp"
+#include "testing/manual_clock.hpp"
+#include "testing/manual_executor.hpp"
 
 namespace kestrel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "camera/manual_executor.hpp"
+#include "testing/manual_executor.hpp"
 
 namespace kestrel {
 namespace {

@@ -6,10 +6,10 @@
 #include <memory>
 #include <set>
 
-#include "camera/fake_camera.hpp"
-#include "camera/manual_clock.hpp"
-#include "camera/manual_executor.hpp"
-#include "camera/recording_log.hpp"
+#include "testing/fake_camera.hpp"
+#include "testing/manual_clock.hpp"
+#include "testing/manual_executor.hpp"
+#include "testing/recording_log.hpp"
 
 namespace kestrel {
 namespace {

@@ -8,10 +8,10 @@
 
 #include "camera/file_camera.hpp"
 #include "camera/frame_source.hpp"
-#include "camera/manual_clock.hpp"
-#include "camera/manual_executor.hpp"
+#include "testing/manual_clock.hpp"
+#include "testing/manual_executor.hpp"
 #include "camera/photo_store.hpp"
-#include "camera/recording_log.hpp"
+#include "testing/recording_log.hpp"
 #include "vision/analyzer.hpp"
 
 namespace kestrel {

@@ -6,7 +6,7 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "camera/frame_copy.hpp"
-#include "camera/recording_log.hpp"
+#include "testing/recording_log.hpp"
 
 namespace kestrel {
 namespace {

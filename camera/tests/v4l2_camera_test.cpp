@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "camera/manual_clock.hpp"
-#include "camera/recording_log.hpp"
+#include "testing/manual_clock.hpp"
+#include "testing/recording_log.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/calendar.hpp"
+#include "core/base/calendar.hpp"
 
 #include <date/tz.h>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/instant.hpp"
+#include "core/base/instant.hpp"
 
 namespace date {
 class time_zone;

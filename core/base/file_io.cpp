@@ -1,4 +1,4 @@
-#include "core/file_io.hpp"
+#include "core/base/file_io.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "core/json_text.hpp"
+#include "core/base/json_text.hpp"
 
 namespace kestrel {
 

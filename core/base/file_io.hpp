@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/json_io.hpp"
+#include "core/base/json_io.hpp"
 
 namespace kestrel {
 

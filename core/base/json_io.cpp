@@ -1,4 +1,4 @@
-#include "core/json_io.hpp"
+#include "core/base/json_io.hpp"
 
 namespace kestrel::json_io {
 

@@ -1,4 +1,4 @@
-#include "core/json_text.hpp"
+#include "core/base/json_text.hpp"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/json_io.hpp"
+#include "core/base/json_io.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/serial_queue.hpp"
+#include "core/base/serial_queue.hpp"
 
 #include <exception>
 #include <future>

@@ -1,4 +1,4 @@
-#include "core/sha256.hpp"
+#include "core/base/sha256.hpp"
 
 #include <algorithm>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "core/uuid.hpp"
+#include "core/base/uuid.hpp"
 
 #include <array>
 #include <cstdint>

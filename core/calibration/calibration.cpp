@@ -1,11 +1,11 @@
-#include "core/calibration.hpp"
+#include "core/calibration/calibration.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "core/classifier.hpp"
-#include "core/geometry.hpp"
-#include "core/jaw_module.hpp"
+#include "core/judgement/classifier.hpp"
+#include "core/model/geometry.hpp"
+#include "core/judgement/jaw_module.hpp"
 
 namespace kestrel::Calibration {
 

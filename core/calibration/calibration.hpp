@@ -7,9 +7,9 @@
 #include <variant>
 #include <vector>
 
-#include "core/baseline.hpp"
-#include "core/measurements.hpp"
-#include "core/thresholds.hpp"
+#include "core/model/baseline.hpp"
+#include "core/model/measurements.hpp"
+#include "core/model/thresholds.hpp"
 
 // Turning the two calibration captures into the user's baseline and reach. The user first
 // sits well, then leans the whole upper body towards the laptop screen as far as is

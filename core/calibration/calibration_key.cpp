@@ -1,4 +1,4 @@
-#include "core/calibration_key.hpp"
+#include "core/calibration/calibration_key.hpp"
 
 namespace kestrel::CalibrationKey {
 

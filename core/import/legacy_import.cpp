@@ -1,4 +1,4 @@
-#include "core/legacy_import.hpp"
+#include "core/import/legacy_import.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,13 +6,13 @@
 #include <system_error>
 #include <vector>
 
-#include "core/app_info.hpp"
-#include "core/app_settings.hpp"
-#include "core/app_state.hpp"
-#include "core/file_io.hpp"
-#include "core/json_text.hpp"
-#include "core/log_clock.hpp"
-#include "core/picture_store.hpp"
+#include "core/launch/app_info.hpp"
+#include "core/settings/app_settings.hpp"
+#include "core/log/app_state.hpp"
+#include "core/base/file_io.hpp"
+#include "core/base/json_text.hpp"
+#include "core/log/log_clock.hpp"
+#include "core/pictures/picture_store.hpp"
 
 namespace kestrel::LegacyImport {
 

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <variant>
 
-#include "core/enum_text.hpp"
-#include "core/instant.hpp"
-#include "core/json_io.hpp"
-#include "core/setting_value.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/base/instant.hpp"
+#include "core/base/json_io.hpp"
+#include "core/settings/setting_value.hpp"
 
 // The one-time import of the data and preferences that the previous build, sandboxed under
 // its own application id, kept in its Flatpak folder: baselines, state, day logs (merged with

@@ -1,4 +1,4 @@
-#include "core/burst_vote.hpp"
+#include "core/judgement/burst_vote.hpp"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/verdict.hpp"
+#include "core/judgement/verdict.hpp"
 
 // Folds the per-frame results of one check into the check's result, so that a single odd frame
 // (a blink, a turn of the head, a hand passing) neither raises nor clears anything: `majority`

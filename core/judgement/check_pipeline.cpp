@@ -1,6 +1,6 @@
-#include "core/check_pipeline.hpp"
+#include "core/judgement/check_pipeline.hpp"
 
-#include "core/burst_vote.hpp"
+#include "core/judgement/burst_vote.hpp"
 
 namespace kestrel {
 

@@ -3,16 +3,16 @@
 #include <optional>
 #include <vector>
 
-#include "core/baseline.hpp"
-#include "core/check_line.hpp"
-#include "core/classifier.hpp"
-#include "core/event_line.hpp"
-#include "core/instant.hpp"
-#include "core/log_clock.hpp"
-#include "core/measurements.hpp"
-#include "core/monitor.hpp"
-#include "core/picture_request.hpp"
-#include "core/verdict.hpp"
+#include "core/model/baseline.hpp"
+#include "core/log/check_line.hpp"
+#include "core/judgement/classifier.hpp"
+#include "core/log/event_line.hpp"
+#include "core/base/instant.hpp"
+#include "core/log/log_clock.hpp"
+#include "core/model/measurements.hpp"
+#include "core/monitor/monitor.hpp"
+#include "core/pictures/picture_request.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

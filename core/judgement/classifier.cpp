@@ -1,10 +1,10 @@
-#include "core/classifier.hpp"
+#include "core/judgement/classifier.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "core/burst_vote.hpp"
-#include "core/jaw_module.hpp"
+#include "core/judgement/burst_vote.hpp"
+#include "core/judgement/jaw_module.hpp"
 
 namespace kestrel {
 

@@ -3,11 +3,11 @@
 #include <optional>
 #include <vector>
 
-#include "core/baseline.hpp"
-#include "core/instant.hpp"
-#include "core/measurements.hpp"
-#include "core/thresholds.hpp"
-#include "core/verdict.hpp"
+#include "core/model/baseline.hpp"
+#include "core/base/instant.hpp"
+#include "core/model/measurements.hpp"
+#include "core/model/thresholds.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/jaw_module.hpp"
+#include "core/judgement/jaw_module.hpp"
 
 #include <algorithm>
 #include <cmath>

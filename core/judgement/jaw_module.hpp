@@ -4,11 +4,11 @@
 #include <string_view>
 #include <vector>
 
-#include "core/baseline.hpp"
-#include "core/geometry.hpp"
-#include "core/measurements.hpp"
-#include "core/thresholds.hpp"
-#include "core/verdict.hpp"
+#include "core/model/baseline.hpp"
+#include "core/model/geometry.hpp"
+#include "core/model/measurements.hpp"
+#include "core/model/thresholds.hpp"
+#include "core/judgement/verdict.hpp"
 
 // The geometry behind the two judgements of one usable frame: how the head compares with the
 // user's calibration, and whether a hand rests at the chin. Free functions without state.

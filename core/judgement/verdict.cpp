@@ -1,4 +1,4 @@
-#include "core/verdict.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

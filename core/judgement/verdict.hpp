@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "core/baseline.hpp"
-#include "core/enum_text.hpp"
-#include "core/json_io.hpp"
-#include "core/measurements.hpp"
+#include "core/model/baseline.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/base/json_io.hpp"
+#include "core/model/measurements.hpp"
 
 namespace kestrel {
 

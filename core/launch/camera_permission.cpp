@@ -1,4 +1,4 @@
-#include "core/camera_permission.hpp"
+#include "core/launch/camera_permission.hpp"
 
 namespace kestrel {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "core/enum_text.hpp"
+#include "core/base/enum_text.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/camera_selection.hpp"
+#include "core/launch/camera_selection.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/capture_guard.hpp"
+#include "core/launch/capture_guard.hpp"
 
 namespace kestrel {
 

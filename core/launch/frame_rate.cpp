@@ -1,4 +1,4 @@
-#include "core/frame_rate.hpp"
+#include "core/launch/frame_rate.hpp"
 
 #include <algorithm>
 

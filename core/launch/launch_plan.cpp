@@ -1,4 +1,4 @@
-#include "core/launch_plan.hpp"
+#include "core/launch/launch_plan.hpp"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 
 #include <date/date.h>
 
-#include "core/app_info.hpp"
-#include "core/jaw_module.hpp"
+#include "core/launch/app_info.hpp"
+#include "core/judgement/jaw_module.hpp"
 
 namespace kestrel {
 

@@ -6,14 +6,14 @@
 #include <string_view>
 #include <vector>
 
-#include "core/app_settings.hpp"
-#include "core/calendar.hpp"
-#include "core/camera_duty.hpp"
-#include "core/instant.hpp"
-#include "core/picture_request.hpp"
-#include "core/test_copy_mark.hpp"
-#include "core/thresholds.hpp"
-#include "core/verdict.hpp"
+#include "core/settings/app_settings.hpp"
+#include "core/base/calendar.hpp"
+#include "core/monitor/camera_duty.hpp"
+#include "core/base/instant.hpp"
+#include "core/pictures/picture_request.hpp"
+#include "core/launch/test_copy_mark.hpp"
+#include "core/model/thresholds.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

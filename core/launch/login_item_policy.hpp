@@ -6,7 +6,7 @@
 #include <string_view>
 #include <variant>
 
-#include "core/login_item_status.hpp"
+#include "core/launch/login_item_status.hpp"
 
 // Whether and how the program offers itself as a login item (an XDG autostart entry) the
 // first time it starts. The shell gathers the facts (where the executable lies, whether its

@@ -1,4 +1,4 @@
-#include "core/login_item_status.hpp"
+#include "core/launch/login_item_status.hpp"
 
 namespace kestrel {
 

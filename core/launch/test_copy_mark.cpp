@@ -1,4 +1,4 @@
-#include "core/test_copy_mark.hpp"
+#include "core/launch/test_copy_mark.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/alert_history.hpp"
+#include "core/log/alert_history.hpp"
 
 #include <algorithm>
 #include <map>

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "core/active_alert.hpp"
-#include "core/check_log_store.hpp"
-#include "core/event_line.hpp"
-#include "core/instant.hpp"
-#include "core/log_clock.hpp"
+#include "core/monitor/active_alert.hpp"
+#include "core/log/check_log_store.hpp"
+#include "core/log/event_line.hpp"
+#include "core/base/instant.hpp"
+#include "core/log/log_clock.hpp"
 
 namespace kestrel {
 

@@ -1,8 +1,8 @@
-#include "core/app_state.hpp"
+#include "core/log/app_state.hpp"
 
 #include <system_error>
 
-#include "core/file_io.hpp"
+#include "core/base/file_io.hpp"
 
 namespace kestrel {
 

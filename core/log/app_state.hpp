@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/json_io.hpp"
+#include "core/base/json_io.hpp"
 
 namespace kestrel {
 

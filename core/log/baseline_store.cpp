@@ -1,6 +1,6 @@
-#include "core/baseline_store.hpp"
+#include "core/log/baseline_store.hpp"
 
-#include "core/file_io.hpp"
+#include "core/base/file_io.hpp"
 
 namespace kestrel {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/baseline.hpp"
+#include "core/model/baseline.hpp"
 
 namespace kestrel {
 

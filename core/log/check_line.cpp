@@ -1,7 +1,7 @@
-#include "core/check_line.hpp"
+#include "core/log/check_line.hpp"
 
-#include "core/json_text.hpp"
-#include "core/score.hpp"
+#include "core/base/json_text.hpp"
+#include "core/log/score.hpp"
 
 namespace kestrel {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/geometry.hpp"
-#include "core/json_io.hpp"
-#include "core/log_schema.hpp"
-#include "core/measurements.hpp"
-#include "core/verdict.hpp"
+#include "core/model/geometry.hpp"
+#include "core/base/json_io.hpp"
+#include "core/log/log_schema.hpp"
+#include "core/model/measurements.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

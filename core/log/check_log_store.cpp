@@ -1,4 +1,4 @@
-#include "core/check_log_store.hpp"
+#include "core/log/check_log_store.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/check_line.hpp"
-#include "core/event_line.hpp"
-#include "core/instant.hpp"
-#include "core/log_clock.hpp"
-#include "core/score_line.hpp"
+#include "core/log/check_line.hpp"
+#include "core/log/event_line.hpp"
+#include "core/base/instant.hpp"
+#include "core/log/log_clock.hpp"
+#include "core/log/score_line.hpp"
 
 namespace kestrel {
 

@@ -1,6 +1,6 @@
-#include "core/event_line.hpp"
+#include "core/log/event_line.hpp"
 
-#include "core/json_text.hpp"
+#include "core/base/json_text.hpp"
 
 namespace kestrel {
 

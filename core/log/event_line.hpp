@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "core/active_alert.hpp"
-#include "core/instant.hpp"
-#include "core/json_io.hpp"
-#include "core/log_schema.hpp"
-#include "core/monitor_io.hpp"
+#include "core/monitor/active_alert.hpp"
+#include "core/base/instant.hpp"
+#include "core/base/json_io.hpp"
+#include "core/log/log_schema.hpp"
+#include "core/monitor/monitor_io.hpp"
 
 namespace kestrel {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/calendar.hpp"
-#include "core/instant.hpp"
+#include "core/base/calendar.hpp"
+#include "core/base/instant.hpp"
 
 namespace kestrel {
 

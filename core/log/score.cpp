@@ -1,4 +1,4 @@
-#include "core/score.hpp"
+#include "core/log/score.hpp"
 
 namespace kestrel {
 

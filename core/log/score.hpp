@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/verdict.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

@@ -1,8 +1,8 @@
-#include "core/score_line.hpp"
+#include "core/log/score_line.hpp"
 
 #include <simdjson.h>
 
-#include "core/score.hpp"
+#include "core/log/score.hpp"
 
 namespace kestrel {
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/json_io.hpp"
-#include "core/verdict.hpp"
+#include "core/base/json_io.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

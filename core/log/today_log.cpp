@@ -1,7 +1,7 @@
-#include "core/today_log.hpp"
+#include "core/log/today_log.hpp"
 
-#include "core/score.hpp"
-#include "core/status_texts.hpp"
+#include "core/log/score.hpp"
+#include "core/monitor/status_texts.hpp"
 
 namespace kestrel {
 

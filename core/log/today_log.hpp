@@ -4,10 +4,10 @@
 #include <optional>
 #include <vector>
 
-#include "core/active_alert.hpp"
-#include "core/alert_history.hpp"
-#include "core/check_log_store.hpp"
-#include "core/instant.hpp"
+#include "core/monitor/active_alert.hpp"
+#include "core/log/alert_history.hpp"
+#include "core/log/check_log_store.hpp"
+#include "core/base/instant.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/baseline.hpp"
+#include "core/model/baseline.hpp"
 
 #include <cmath>
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/enum_text.hpp"
-#include "core/json_io.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/base/json_io.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/check_interval.hpp"
+#include "core/model/check_interval.hpp"
 
 #include <cmath>
 

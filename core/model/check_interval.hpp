@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/instant.hpp"
-#include "core/thresholds.hpp"
+#include "core/base/instant.hpp"
+#include "core/model/thresholds.hpp"
 
 namespace kestrel {
 

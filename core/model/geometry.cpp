@@ -1,4 +1,4 @@
-#include "core/geometry.hpp"
+#include "core/model/geometry.hpp"
 
 #include <algorithm>
 #include <cmath>

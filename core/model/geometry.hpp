@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/json_io.hpp"
+#include "core/base/json_io.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/measurements.hpp"
+#include "core/model/measurements.hpp"
 
 namespace kestrel {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/geometry.hpp"
+#include "core/model/geometry.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/thresholds.hpp"
+#include "core/model/thresholds.hpp"
 
 #include <algorithm>
 #include <cmath>

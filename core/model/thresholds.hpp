@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "core/enum_text.hpp"
-#include "core/json_io.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/base/json_io.hpp"
 
 namespace kestrel {
 

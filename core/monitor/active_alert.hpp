@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/enum_text.hpp"
-#include "core/instant.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/base/instant.hpp"
 
 namespace kestrel {
 

@@ -1,7 +1,7 @@
 // The monitor's alert book: raising and clearing alerts from tracker changes, the single
 // chime of each alert, and the user's "wrong" taps.
 
-#include "core/monitor.hpp"
+#include "core/monitor/monitor.hpp"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "core/alert_trackers.hpp"
+#include "core/monitor/alert_trackers.hpp"
 
 #include <algorithm>
 
-#include "core/jaw_module.hpp"
+#include "core/judgement/jaw_module.hpp"
 
 namespace kestrel {
 

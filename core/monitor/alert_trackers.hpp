@@ -6,9 +6,9 @@
 #include <variant>
 #include <vector>
 
-#include "core/enum_text.hpp"
-#include "core/thresholds.hpp"
-#include "core/verdict.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/model/thresholds.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/check_scheduler.hpp"
+#include "core/monitor/check_scheduler.hpp"
 
 #include <algorithm>
 

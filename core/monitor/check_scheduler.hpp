@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/instant.hpp"
-#include "core/thresholds.hpp"
+#include "core/base/instant.hpp"
+#include "core/model/thresholds.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/glow_placement.hpp"
+#include "core/monitor/glow_placement.hpp"
 
 #include <cmath>
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/enum_text.hpp"
-#include "core/geometry.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/model/geometry.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/glow_pulse.hpp"
+#include "core/monitor/glow_pulse.hpp"
 
 #include <algorithm>
 

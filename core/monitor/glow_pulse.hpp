@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/instant.hpp"
+#include "core/base/instant.hpp"
 
 namespace kestrel {
 

@@ -1,11 +1,11 @@
-#include "core/health_detectors.hpp"
+#include "core/monitor/health_detectors.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
 
-#include "core/geometry.hpp"
+#include "core/model/geometry.hpp"
 
 namespace kestrel {
 

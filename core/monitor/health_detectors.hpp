@@ -6,8 +6,8 @@
 #include <variant>
 #include <vector>
 
-#include "core/instant.hpp"
-#include "core/verdict.hpp"
+#include "core/base/instant.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

@@ -1,8 +1,8 @@
-#include "core/monitor.hpp"
+#include "core/monitor/monitor.hpp"
 
-#include "core/app_settings.hpp"
-#include "core/jaw_module.hpp"
-#include "core/uuid.hpp"
+#include "core/settings/app_settings.hpp"
+#include "core/judgement/jaw_module.hpp"
+#include "core/base/uuid.hpp"
 
 namespace kestrel {
 

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "core/active_alert.hpp"
-#include "core/alert_trackers.hpp"
-#include "core/calendar.hpp"
-#include "core/health_detectors.hpp"
-#include "core/measurements.hpp"
-#include "core/monitor_io.hpp"
-#include "core/thresholds.hpp"
-#include "core/verdict.hpp"
+#include "core/monitor/active_alert.hpp"
+#include "core/monitor/alert_trackers.hpp"
+#include "core/base/calendar.hpp"
+#include "core/monitor/health_detectors.hpp"
+#include "core/model/measurements.hpp"
+#include "core/monitor/monitor_io.hpp"
+#include "core/model/thresholds.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 

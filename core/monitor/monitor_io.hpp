@@ -5,11 +5,11 @@
 #include <variant>
 #include <vector>
 
-#include "core/active_alert.hpp"
-#include "core/alert_trackers.hpp"
-#include "core/enum_text.hpp"
-#include "core/instant.hpp"
-#include "core/verdict.hpp"
+#include "core/monitor/active_alert.hpp"
+#include "core/monitor/alert_trackers.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/base/instant.hpp"
+#include "core/judgement/verdict.hpp"
 
 // What goes into the monitor and what comes out of it.
 

@@ -1,10 +1,10 @@
-#include "core/status_texts.hpp"
+#include "core/monitor/status_texts.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "core/monitor.hpp"
+#include "core/monitor/monitor.hpp"
 
 namespace kestrel {
 

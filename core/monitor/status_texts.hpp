@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/camera_permission.hpp"
-#include "core/enum_text.hpp"
-#include "core/instant.hpp"
-#include "core/verdict.hpp"
+#include "core/launch/camera_permission.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/base/instant.hpp"
+#include "core/judgement/verdict.hpp"
 
 // What the user reads about the monitor in the tray, the menu and the Today tab.
 

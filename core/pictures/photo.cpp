@@ -1,4 +1,4 @@
-#include "core/photo.hpp"
+#include "core/pictures/photo.hpp"
 
 namespace kestrel {
 

@@ -1,8 +1,8 @@
-#include "core/picture_drawing.hpp"
+#include "core/pictures/picture_drawing.hpp"
 
 #include <algorithm>
 
-#include "core/jaw_module.hpp"
+#include "core/judgement/jaw_module.hpp"
 
 namespace kestrel {
 

@@ -3,10 +3,10 @@
 #include <optional>
 #include <vector>
 
-#include "core/active_alert.hpp"
-#include "core/geometry.hpp"
-#include "core/measurements.hpp"
-#include "core/thresholds.hpp"
+#include "core/monitor/active_alert.hpp"
+#include "core/model/geometry.hpp"
+#include "core/model/measurements.hpp"
+#include "core/model/thresholds.hpp"
 
 namespace kestrel {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/picture_store.hpp"
+#include "core/pictures/picture_store.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/picture_naming.hpp"
+#include "core/pictures/picture_naming.hpp"
 
 #include <date/date.h>
 

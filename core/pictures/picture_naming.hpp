@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/instant.hpp"
-#include "core/log_clock.hpp"
+#include "core/base/instant.hpp"
+#include "core/log/log_clock.hpp"
 
 namespace kestrel {
 

@@ -1,11 +1,11 @@
-#include "core/picture_prune.hpp"
+#include "core/pictures/picture_prune.hpp"
 
 #include <date/date.h>
 
 #include <algorithm>
 #include <cstdio>
 
-#include "core/picture_naming.hpp"
+#include "core/pictures/picture_naming.hpp"
 
 namespace kestrel {
 

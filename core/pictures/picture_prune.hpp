@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "core/instant.hpp"
-#include "core/log_clock.hpp"
-#include "core/picture_retention.hpp"
+#include "core/base/instant.hpp"
+#include "core/log/log_clock.hpp"
+#include "core/settings/picture_retention.hpp"
 
 namespace kestrel {
 

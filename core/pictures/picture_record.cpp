@@ -1,8 +1,8 @@
-#include "core/picture_record.hpp"
+#include "core/pictures/picture_record.hpp"
 
-#include "core/json_text.hpp"
-#include "core/log_clock.hpp"
-#include "core/picture_naming.hpp"
+#include "core/base/json_text.hpp"
+#include "core/log/log_clock.hpp"
+#include "core/pictures/picture_naming.hpp"
 
 namespace kestrel {
 

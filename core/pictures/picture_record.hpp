@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/active_alert.hpp"
-#include "core/instant.hpp"
-#include "core/json_io.hpp"
-#include "core/measurements.hpp"
+#include "core/monitor/active_alert.hpp"
+#include "core/base/instant.hpp"
+#include "core/base/json_io.hpp"
+#include "core/model/measurements.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/picture_request.hpp"
+#include "core/pictures/picture_request.hpp"
 
 namespace kestrel {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "core/active_alert.hpp"
-#include "core/instant.hpp"
-#include "core/monitor_io.hpp"
+#include "core/monitor/active_alert.hpp"
+#include "core/base/instant.hpp"
+#include "core/monitor/monitor_io.hpp"
 
 namespace kestrel {
 

@@ -1,13 +1,13 @@
-#include "core/picture_store.hpp"
+#include "core/pictures/picture_store.hpp"
 
 #include <date/date.h>
 
 #include <algorithm>
 #include <system_error>
 
-#include "core/file_io.hpp"
-#include "core/picture_naming.hpp"
-#include "core/picture_prune.hpp"
+#include "core/base/file_io.hpp"
+#include "core/pictures/picture_naming.hpp"
+#include "core/pictures/picture_prune.hpp"
 
 namespace kestrel {
 

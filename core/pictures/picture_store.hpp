@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/instant.hpp"
-#include "core/log_clock.hpp"
-#include "core/picture_record.hpp"
-#include "core/picture_retention.hpp"
+#include "core/base/instant.hpp"
+#include "core/log/log_clock.hpp"
+#include "core/pictures/picture_record.hpp"
+#include "core/settings/picture_retention.hpp"
 
 namespace kestrel {
 

@@ -1,8 +1,8 @@
-#include "core/picture_writer.hpp"
+#include "core/pictures/picture_writer.hpp"
 
 #include <exception>
 
-#include "core/picture_naming.hpp"
+#include "core/pictures/picture_naming.hpp"
 
 namespace kestrel {
 

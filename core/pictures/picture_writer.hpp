@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "core/instant.hpp"
-#include "core/measurements.hpp"
-#include "core/photo.hpp"
-#include "core/picture_request.hpp"
-#include "core/picture_retention.hpp"
-#include "core/picture_store.hpp"
-#include "core/serial_queue.hpp"
+#include "core/base/instant.hpp"
+#include "core/model/measurements.hpp"
+#include "core/pictures/photo.hpp"
+#include "core/pictures/picture_request.hpp"
+#include "core/settings/picture_retention.hpp"
+#include "core/pictures/picture_store.hpp"
+#include "core/base/serial_queue.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/app_settings.hpp"
+#include "core/settings/app_settings.hpp"
 
 #include <cctype>
 

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include "core/camera_duty.hpp"
-#include "core/chime_delay.hpp"
-#include "core/picture_retention.hpp"
-#include "core/setting_value.hpp"
-#include "core/sound_name.hpp"
-#include "core/thresholds.hpp"
+#include "core/monitor/camera_duty.hpp"
+#include "core/settings/chime_delay.hpp"
+#include "core/settings/picture_retention.hpp"
+#include "core/settings/setting_value.hpp"
+#include "core/settings/sound_name.hpp"
+#include "core/model/thresholds.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/chime_delay.hpp"
+#include "core/settings/chime_delay.hpp"
 
 namespace kestrel {
 

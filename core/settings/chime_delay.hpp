@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "core/enum_text.hpp"
-#include "core/instant.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/base/instant.hpp"
 
 namespace kestrel {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/sound_name.hpp"
+#include "core/settings/sound_name.hpp"
 
 // Which sound file a chosen chime name plays. The sounds are the freedesktop sound theme's
 // files in one folder; a name is a file name without its extension.

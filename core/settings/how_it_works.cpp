@@ -1,9 +1,9 @@
-#include "core/how_it_works.hpp"
+#include "core/settings/how_it_works.hpp"
 
 #include <array>
 #include <cmath>
 
-#include "core/check_interval.hpp"
+#include "core/model/check_interval.hpp"
 
 namespace kestrel::HowItWorks {
 

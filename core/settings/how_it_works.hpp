@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/app_settings.hpp"
-#include "core/thresholds.hpp"
+#include "core/settings/app_settings.hpp"
+#include "core/model/thresholds.hpp"
 
 // The text of the "How it works" tab, built from the tuning in force and the user's settings
 // so that every number it names is the one that applies.

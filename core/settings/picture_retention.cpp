@@ -1,4 +1,4 @@
-#include "core/picture_retention.hpp"
+#include "core/settings/picture_retention.hpp"
 
 namespace kestrel {
 

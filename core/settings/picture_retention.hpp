@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "core/enum_text.hpp"
+#include "core/base/enum_text.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/setting_value.hpp"
+#include "core/settings/setting_value.hpp"
 
 #include <cmath>
 #include <limits>

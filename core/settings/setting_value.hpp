@@ -6,7 +6,7 @@
 #include <string>
 #include <variant>
 
-#include "core/json_io.hpp"
+#include "core/base/json_io.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/settings_refresh.hpp"
+#include "core/settings/settings_refresh.hpp"
 
 namespace kestrel {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/enum_text.hpp"
-#include "core/window_tab.hpp"
+#include "core/base/enum_text.hpp"
+#include "core/settings/window_tab.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "core/settings_summary.hpp"
+#include "core/settings/settings_summary.hpp"
 
 #include <array>
 #include <cstdio>

@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "core/calendar.hpp"
-#include "core/instant.hpp"
-#include "core/login_item_status.hpp"
+#include "core/base/calendar.hpp"
+#include "core/base/instant.hpp"
+#include "core/launch/login_item_status.hpp"
 
 namespace kestrel {
 

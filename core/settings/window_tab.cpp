@@ -1,4 +1,4 @@
-#include "core/window_tab.hpp"
+#include "core/settings/window_tab.hpp"
 
 namespace kestrel {
 

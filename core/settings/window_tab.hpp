@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/enum_text.hpp"
+#include "core/base/enum_text.hpp"
 
 namespace kestrel {
 

@@ -4,8 +4,8 @@
 #include <future>
 #include <vector>
 
-#include "camera/manual_clock.hpp"
-#include "camera/system_clock.hpp"
+#include "testing/manual_clock.hpp"
+#include "platform/system_clock.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,11 +1,11 @@
-#include "camera/journal_log.hpp"
+#include "platform/journal_log.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <sstream>
 
-#include "camera/recording_log.hpp"
+#include "testing/recording_log.hpp"
 
 namespace kestrel {
 namespace {

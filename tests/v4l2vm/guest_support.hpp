@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "camera/capture_device.hpp"
-#include "camera/executor.hpp"
-#include "camera/recording_log.hpp"
-#include "camera/system_clock.hpp"
+#include "platform/executor.hpp"
+#include "testing/recording_log.hpp"
+#include "platform/system_clock.hpp"
 #include "camera/v4l2_camera.hpp"
-#include "core/instant.hpp"
-#include "core/serial_queue.hpp"
+#include "core/base/instant.hpp"
+#include "core/base/serial_queue.hpp"
 
 // What the camera program inside the virtual machine needs around the code it exercises:
 // a tally of expectations printed line by line on the console, a queue to hand frames to,

@@ -12,12 +12,12 @@
 #include <memory>
 #include <thread>
 
-#include "camera/recording_log.hpp"
-#include "camera/system_clock.hpp"
+#include "testing/recording_log.hpp"
+#include "platform/system_clock.hpp"
 #include "camera/v4l2_camera.hpp"
 #include "camera/v4l2_io.hpp"
-#include "core/capture_format.hpp"
-#include "core/frame_rate.hpp"
+#include "core/launch/capture_format.hpp"
+#include "core/launch/frame_rate.hpp"
 #include "tests/v4l2vm/guest_devices.hpp"
 #include "tests/v4l2vm/source_rig.hpp"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "camera/frame_source.hpp"
-#include "camera/recording_log.hpp"
-#include "camera/system_clock.hpp"
-#include "core/measurements.hpp"
+#include "testing/recording_log.hpp"
+#include "platform/system_clock.hpp"
+#include "core/model/measurements.hpp"
 #include "tests/v4l2vm/guest_support.hpp"
 
 namespace kestrel::vm {

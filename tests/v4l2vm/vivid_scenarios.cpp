@@ -6,12 +6,12 @@
 #include <cerrno>
 #include <memory>
 
-#include "camera/recording_log.hpp"
-#include "camera/system_clock.hpp"
+#include "testing/recording_log.hpp"
+#include "platform/system_clock.hpp"
 #include "camera/v4l2_camera.hpp"
-#include "core/camera_selection.hpp"
-#include "core/capture_format.hpp"
-#include "core/frame_rate.hpp"
+#include "core/launch/camera_selection.hpp"
+#include "core/launch/capture_format.hpp"
+#include "core/launch/frame_rate.hpp"
 #include "tests/v4l2vm/guest_devices.hpp"
 #include "tests/v4l2vm/guest_support.hpp"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/thresholds.hpp"
+#include "core/model/thresholds.hpp"
 #include "tools/kestrel-fixtures/commands.hpp"
 #include "tools/kestrel-fixtures/drawing.hpp"
 #include "vision/analyzer.hpp"

@@ -9,13 +9,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/file_io.hpp"
-#include "core/fixture_paths.hpp"
-#include "core/fixture_status.hpp"
-#include "core/sha256.hpp"
-#include "core/skeleton_file.hpp"
-#include "core/video_index.hpp"
-#include "core/vision_revisions.hpp"
+#include "core/base/file_io.hpp"
+#include "core/fixtures/fixture_paths.hpp"
+#include "core/fixtures/fixture_status.hpp"
+#include "core/base/sha256.hpp"
+#include "core/fixtures/skeleton_file.hpp"
+#include "core/fixtures/video_index.hpp"
+#include "core/fixtures/vision_revisions.hpp"
 #include "tools/kestrel-fixtures/commands.hpp"
 #include "tools/kestrel-fixtures/inputs.hpp"
 #include "tools/kestrel-fixtures/progress_display.hpp"

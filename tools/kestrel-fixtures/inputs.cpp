@@ -7,11 +7,11 @@
 #include <map>
 #include <opencv2/core/version.hpp>
 
-#include "core/file_io.hpp"
-#include "core/fixture_paths.hpp"
-#include "core/log_clock.hpp"
-#include "core/os_build.hpp"
-#include "core/skeleton_file.hpp"
+#include "core/base/file_io.hpp"
+#include "core/fixtures/fixture_paths.hpp"
+#include "core/log/log_clock.hpp"
+#include "core/base/os_build.hpp"
+#include "core/fixtures/skeleton_file.hpp"
 
 namespace kestrel::fixtures {
 

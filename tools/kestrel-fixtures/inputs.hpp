@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/calendar.hpp"
-#include "core/fixture_status.hpp"
-#include "core/instant.hpp"
-#include "core/json_io.hpp"
+#include "core/base/calendar.hpp"
+#include "core/fixtures/fixture_status.hpp"
+#include "core/base/instant.hpp"
+#include "core/base/json_io.hpp"
 #include "tools/kestrel-fixtures/commands.hpp"
 
 // Reading the commands' inputs; every fault is a UsageError that names the file or option.

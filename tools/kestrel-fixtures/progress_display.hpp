@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/progress_text.hpp"
+#include "core/base/progress_text.hpp"
 
 namespace kestrel::fixtures {
 

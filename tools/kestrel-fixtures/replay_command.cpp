@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "core/app_settings.hpp"
-#include "core/baseline_store.hpp"
-#include "core/check_log_store.hpp"
-#include "core/setting_value.hpp"
-#include "core/skeleton_replay.hpp"
+#include "core/settings/app_settings.hpp"
+#include "core/log/baseline_store.hpp"
+#include "core/log/check_log_store.hpp"
+#include "core/settings/setting_value.hpp"
+#include "core/fixtures/skeleton_replay.hpp"
 #include "tools/kestrel-fixtures/commands.hpp"
 #include "tools/kestrel-fixtures/inputs.hpp"
 

@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "core/accuracy_report.hpp"
-#include "core/baseline_store.hpp"
-#include "core/fixture_paths.hpp"
-#include "core/setting_value.hpp"
-#include "core/skeleton_file.hpp"
-#include "core/video_index.hpp"
+#include "core/fixtures/accuracy_report.hpp"
+#include "core/log/baseline_store.hpp"
+#include "core/fixtures/fixture_paths.hpp"
+#include "core/settings/setting_value.hpp"
+#include "core/fixtures/skeleton_file.hpp"
+#include "core/fixtures/video_index.hpp"
 #include "tools/kestrel-fixtures/commands.hpp"
 #include "tools/kestrel-fixtures/inputs.hpp"
 

@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/file_io.hpp"
-#include "core/fixture_paths.hpp"
-#include "core/fixture_status.hpp"
-#include "core/skeleton_file.hpp"
-#include "core/video_index.hpp"
+#include "core/base/file_io.hpp"
+#include "core/fixtures/fixture_paths.hpp"
+#include "core/fixtures/fixture_status.hpp"
+#include "core/fixtures/skeleton_file.hpp"
+#include "core/fixtures/video_index.hpp"
 #include "tools/kestrel-fixtures/commands.hpp"
 #include "tools/kestrel-fixtures/inputs.hpp"
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "core/check_log_store.hpp"
-#include "core/status_texts.hpp"
-#include "core/today_log.hpp"
+#include "core/log/check_log_store.hpp"
+#include "core/monitor/status_texts.hpp"
+#include "core/log/today_log.hpp"
 #include "tools/kestrel-fixtures/commands.hpp"
 #include "tools/kestrel-fixtures/inputs.hpp"
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "core/fixture_paths.hpp"
-#include "core/video_index.hpp"
+#include "core/fixtures/fixture_paths.hpp"
+#include "core/fixtures/video_index.hpp"
 #include "tools/kestrel-fixtures/commands.hpp"
 #include "tools/kestrel-fixtures/inputs.hpp"
 

@@ -9,8 +9,8 @@
 #include <opencv2/imgproc.hpp>
 #include <string>
 
-#include "core/jaw_module.hpp"
-#include "core/thresholds.hpp"
+#include "core/judgement/jaw_module.hpp"
+#include "core/model/thresholds.hpp"
 #include "vision/model_store.hpp"
 #include "vision/vision_error.hpp"
 

@@ -1,4 +1,4 @@
-#include "core/calendar.hpp"
+#include "core/base/calendar.hpp"
 
 #include <gtest/gtest.h>
 

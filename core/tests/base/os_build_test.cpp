@@ -1,4 +1,4 @@
-#include "core/os_build.hpp"
+#include "core/base/os_build.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/progress_text.hpp"
+#include "core/base/progress_text.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "core/calibration.hpp"
+#include "core/calibration/calibration.hpp"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "core/calibration_key.hpp"
+#include "core/calibration/calibration_key.hpp"
 
 namespace kestrel {
 namespace {

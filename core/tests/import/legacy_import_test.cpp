@@ -1,4 +1,4 @@
-#include "core/legacy_import.hpp"
+#include "core/import/legacy_import.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app_info.hpp"
-#include "core/app_settings.hpp"
-#include "core/tests/temp_folder.hpp"
+#include "core/launch/app_info.hpp"
+#include "core/settings/app_settings.hpp"
+#include "core/tests/support/temp_folder.hpp"
 
 namespace kestrel::LegacyImport {
 namespace {

@@ -1,12 +1,12 @@
-#include "core/check_pipeline.hpp"
+#include "core/judgement/check_pipeline.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "core/app_settings.hpp"
-#include "core/tests/posture_frames.hpp"
+#include "core/settings/app_settings.hpp"
+#include "core/tests/support/posture_frames.hpp"
 
 namespace kestrel {
 namespace {

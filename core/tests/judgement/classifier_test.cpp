@@ -1,8 +1,8 @@
-#include "core/classifier.hpp"
+#include "core/judgement/classifier.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/tests/posture_frames.hpp"
+#include "core/tests/support/posture_frames.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/app_info.hpp"
+#include "core/launch/app_info.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/capture_format.hpp"
+#include "core/launch/capture_format.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/launch_plan.hpp"
+#include "core/launch/launch_plan.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/login_item_policy.hpp"
+#include "core/launch/login_item_policy.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "core/alert_history.hpp"
+#include "core/log/alert_history.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/picture_request.hpp"
-#include "core/status_texts.hpp"
-#include "core/tests/log_builders.hpp"
-#include "core/tests/temp_folder.hpp"
-#include "core/today_log.hpp"
+#include "core/pictures/picture_request.hpp"
+#include "core/monitor/status_texts.hpp"
+#include "core/tests/support/log_builders.hpp"
+#include "core/tests/support/temp_folder.hpp"
+#include "core/log/today_log.hpp"
 
 namespace kestrel {
 namespace {

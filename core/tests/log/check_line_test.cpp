@@ -1,12 +1,12 @@
-#include "core/check_line.hpp"
+#include "core/log/check_line.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "core/json_text.hpp"
-#include "core/tests/log_builders.hpp"
+#include "core/base/json_text.hpp"
+#include "core/tests/support/log_builders.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/check_log_store.hpp"
+#include "core/log/check_log_store.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 
 #include <cmath>
 
-#include "core/json_text.hpp"
-#include "core/tests/log_builders.hpp"
-#include "core/tests/temp_folder.hpp"
+#include "core/base/json_text.hpp"
+#include "core/tests/support/log_builders.hpp"
+#include "core/tests/support/temp_folder.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,8 +1,8 @@
-#include "core/event_line.hpp"
+#include "core/log/event_line.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/json_text.hpp"
+#include "core/base/json_text.hpp"
 
 namespace kestrel {
 namespace {

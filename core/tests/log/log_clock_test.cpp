@@ -1,4 +1,4 @@
-#include "core/log_clock.hpp"
+#include "core/log/log_clock.hpp"
 
 #include <gtest/gtest.h>
 

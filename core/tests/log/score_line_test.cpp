@@ -1,11 +1,11 @@
-#include "core/score_line.hpp"
+#include "core/log/score_line.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/check_line.hpp"
-#include "core/tests/log_builders.hpp"
+#include "core/log/check_line.hpp"
+#include "core/tests/support/log_builders.hpp"
 
 namespace kestrel {
 namespace {

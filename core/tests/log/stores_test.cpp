@@ -4,11 +4,11 @@
 
 #include <cmath>
 
-#include "core/app_state.hpp"
-#include "core/baseline_store.hpp"
-#include "core/file_io.hpp"
-#include "core/json_text.hpp"
-#include "core/tests/temp_folder.hpp"
+#include "core/log/app_state.hpp"
+#include "core/log/baseline_store.hpp"
+#include "core/base/file_io.hpp"
+#include "core/base/json_text.hpp"
+#include "core/tests/support/temp_folder.hpp"
 
 namespace kestrel {
 namespace {

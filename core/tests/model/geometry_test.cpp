@@ -1,9 +1,9 @@
-#include "core/geometry.hpp"
+#include "core/model/geometry.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/baseline.hpp"
-#include "core/measurements.hpp"
+#include "core/model/baseline.hpp"
+#include "core/model/measurements.hpp"
 
 namespace kestrel {
 namespace {

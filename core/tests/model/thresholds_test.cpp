@@ -1,8 +1,8 @@
-#include "core/thresholds.hpp"
+#include "core/model/thresholds.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/baseline.hpp"
+#include "core/model/baseline.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,8 +1,8 @@
-#include "core/alert_trackers.hpp"
+#include "core/monitor/alert_trackers.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/tests/check_builders.hpp"
+#include "core/tests/support/check_builders.hpp"
 
 namespace kestrel {
 namespace {

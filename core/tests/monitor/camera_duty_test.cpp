@@ -1,4 +1,4 @@
-#include "core/camera_duty.hpp"
+#include "core/monitor/camera_duty.hpp"
 
 #include <gtest/gtest.h>
 

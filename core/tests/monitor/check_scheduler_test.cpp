@@ -1,8 +1,8 @@
-#include "core/check_scheduler.hpp"
+#include "core/monitor/check_scheduler.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/capture_guard.hpp"
+#include "core/launch/capture_guard.hpp"
 
 namespace kestrel {
 namespace {

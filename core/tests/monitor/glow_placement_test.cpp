@@ -1,8 +1,8 @@
-#include "core/glow_placement.hpp"
+#include "core/monitor/glow_placement.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/glow_pulse.hpp"
+#include "core/monitor/glow_pulse.hpp"
 
 namespace kestrel {
 namespace {

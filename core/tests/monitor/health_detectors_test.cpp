@@ -1,10 +1,10 @@
-#include "core/health_detectors.hpp"
+#include "core/monitor/health_detectors.hpp"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "core/tests/check_builders.hpp"
+#include "core/tests/support/check_builders.hpp"
 
 namespace kestrel {
 namespace {

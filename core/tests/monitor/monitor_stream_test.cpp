@@ -7,8 +7,8 @@
 #include <random>
 #include <set>
 
-#include "core/monitor.hpp"
-#include "core/tests/monitor_harness.hpp"
+#include "core/monitor/monitor.hpp"
+#include "core/tests/support/monitor_harness.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,12 +1,12 @@
-#include "core/monitor.hpp"
+#include "core/monitor/monitor.hpp"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <tuple>
 
-#include "core/glow_pulse.hpp"
-#include "core/tests/monitor_harness.hpp"
+#include "core/monitor/glow_pulse.hpp"
+#include "core/tests/support/monitor_harness.hpp"
 
 namespace kestrel {
 namespace {

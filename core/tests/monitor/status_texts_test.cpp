@@ -1,8 +1,8 @@
-#include "core/status_texts.hpp"
+#include "core/monitor/status_texts.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/tests/monitor_harness.hpp"
+#include "core/tests/support/monitor_harness.hpp"
 
 namespace kestrel {
 namespace {

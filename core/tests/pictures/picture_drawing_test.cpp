@@ -1,9 +1,9 @@
-#include "core/picture_drawing.hpp"
+#include "core/pictures/picture_drawing.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/jaw_module.hpp"
-#include "core/tests/log_builders.hpp"
+#include "core/judgement/jaw_module.hpp"
+#include "core/tests/support/log_builders.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,12 +1,12 @@
-#include "core/picture_record.hpp"
+#include "core/pictures/picture_record.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "core/json_text.hpp"
-#include "core/picture_naming.hpp"
-#include "core/tests/log_builders.hpp"
+#include "core/base/json_text.hpp"
+#include "core/pictures/picture_naming.hpp"
+#include "core/tests/support/log_builders.hpp"
 
 namespace kestrel {
 namespace {

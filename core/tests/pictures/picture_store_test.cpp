@@ -1,13 +1,13 @@
-#include "core/picture_store.hpp"
+#include "core/pictures/picture_store.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include "core/picture_history.hpp"
-#include "core/picture_prune.hpp"
-#include "core/tests/log_builders.hpp"
-#include "core/tests/temp_folder.hpp"
+#include "core/pictures/picture_history.hpp"
+#include "core/pictures/picture_prune.hpp"
+#include "core/tests/support/log_builders.hpp"
+#include "core/tests/support/temp_folder.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/picture_writer.hpp"
+#include "core/pictures/picture_writer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "core/tests/log_builders.hpp"
-#include "core/tests/temp_folder.hpp"
+#include "core/tests/support/log_builders.hpp"
+#include "core/tests/support/temp_folder.hpp"
 
 namespace kestrel {
 namespace {

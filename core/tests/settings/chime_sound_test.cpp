@@ -1,4 +1,4 @@
-#include "core/chime_sound.hpp"
+#include "core/settings/chime_sound.hpp"
 
 #include <gtest/gtest.h>
 

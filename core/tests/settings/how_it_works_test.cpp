@@ -1,4 +1,4 @@
-#include "core/how_it_works.hpp"
+#include "core/settings/how_it_works.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "core/settings_summary.hpp"
+#include "core/settings/settings_summary.hpp"
 
 #include <gtest/gtest.h>
 
-#include "core/settings_refresh.hpp"
+#include "core/settings/settings_refresh.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/sound_name.hpp"
+#include "core/settings/sound_name.hpp"
 
 #include <gtest/gtest.h>
 

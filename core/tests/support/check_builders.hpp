@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "core/verdict.hpp"
+#include "core/judgement/verdict.hpp"
 
 namespace kestrel::testing {
 

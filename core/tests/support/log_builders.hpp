@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/check_line.hpp"
-#include "core/measurements.hpp"
-#include "core/verdict.hpp"
+#include "core/log/check_line.hpp"
+#include "core/model/measurements.hpp"
+#include "core/judgement/verdict.hpp"
 
 // Sample checks and frames shared by the tests of the log lines, the stores and the score.
 namespace kestrel::testing {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/app_settings.hpp"
-#include "core/monitor.hpp"
-#include "core/tests/check_builders.hpp"
-#include "core/tests/monitor_printers.hpp"
+#include "core/settings/app_settings.hpp"
+#include "core/monitor/monitor.hpp"
+#include "core/tests/support/check_builders.hpp"
+#include "core/tests/support/monitor_printers.hpp"
 
 namespace kestrel::testing {
 

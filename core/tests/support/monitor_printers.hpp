@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "core/monitor_io.hpp"
+#include "core/monitor/monitor_io.hpp"
 
 namespace kestrel {
 

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "core/baseline.hpp"
-#include "core/measurements.hpp"
-#include "core/skeleton_file.hpp"
+#include "core/model/baseline.hpp"
+#include "core/model/measurements.hpp"
+#include "core/fixtures/skeleton_file.hpp"
 
 namespace kestrel::testing {
 

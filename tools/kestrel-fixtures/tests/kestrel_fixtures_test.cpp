@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "core/baseline.hpp"
-#include "core/file_io.hpp"
-#include "core/json_io.hpp"
-#include "core/skeleton_file.hpp"
-#include "core/tests/posture_frames.hpp"
-#include "core/tests/temp_folder.hpp"
+#include "core/model/baseline.hpp"
+#include "core/base/file_io.hpp"
+#include "core/base/json_io.hpp"
+#include "core/fixtures/skeleton_file.hpp"
+#include "core/tests/support/posture_frames.hpp"
+#include "core/tests/support/temp_folder.hpp"
 #include "tools/kestrel-fixtures/tests/program.hpp"
 
 namespace kestrel {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/file_io.hpp"
-#include "core/tests/temp_folder.hpp"
+#include "core/base/file_io.hpp"
+#include "core/tests/support/temp_folder.hpp"
 
 // Running the built kestrel-fixtures program from the tests.
 namespace kestrel::testing {

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <string>
 
-#include "core/file_io.hpp"
-#include "core/skeleton_file.hpp"
-#include "core/tests/posture_frames.hpp"
-#include "core/tests/temp_folder.hpp"
-#include "core/vision_revisions.hpp"
+#include "core/base/file_io.hpp"
+#include "core/fixtures/skeleton_file.hpp"
+#include "core/tests/support/posture_frames.hpp"
+#include "core/tests/support/temp_folder.hpp"
+#include "core/fixtures/vision_revisions.hpp"
 #include "tools/kestrel-fixtures/inputs.hpp"
 #include "tools/kestrel-fixtures/tests/program.hpp"
 
