@@ -270,6 +270,14 @@ std::optional<std::string> FrameSource::deviceID() {
   return onQueue([this] { return deviceId_; });
 }
 
+bool FrameSource::isRunning() {
+  return onQueue([this] { return device_->isRunning(); });
+}
+
+CameraPermission FrameSource::permission() {
+  return onQueue([this] { return device_->permission(); });
+}
+
 std::vector<std::string> FrameSource::activeEffects() {
   return onQueue([this] { return deviceId_ ? device_->activeEffects() : std::vector<std::string>{}; });
 }

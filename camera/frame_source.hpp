@@ -86,6 +86,10 @@ class FrameSource {
   void simulateFailure(Seconds outage);
   // Waits for the camera queue: the identifier of the camera in use.
   std::optional<std::string> deviceID();
+  // Waits for the camera queue: whether the camera streams (it does not while dozing).
+  bool isRunning();
+  // Waits for the camera queue: whether this user may open the cameras at all.
+  CameraPermission permission();
   // Waits for the camera queue: the camera effects switched on (none on Linux).
   std::vector<std::string> activeEffects();
   // At quit, on the caller's thread: gives automatic framing back to the user.

@@ -66,7 +66,7 @@ std::string label(Sensitivity sensitivity) {
 std::vector<std::string> settingChangeLogLines(const AppSettings& before, const AppSettings& after) {
   std::vector<std::string> lines;
   auto line = [&](std::string_view name, const std::string& value) {
-    lines.push_back("Larkspur setting " + std::string(name) + "=" + value);
+    lines.push_back("setting " + std::string(name) + "=" + value);
   };
   if (before.sensitivity != after.sensitivity) line("sensitivity", std::string(toText(after.sensitivity)));
   if (before.glowEnabled != after.glowEnabled) line("glow", yesNo(after.glowEnabled));
@@ -87,7 +87,7 @@ std::vector<std::string> settingChangeLogLines(const AppSettings& before, const 
 }
 
 std::string settingsLogLine(const AppSettings& s, bool simulateHandAlert) {
-  return "Larkspur settings checkInterval=" + std::to_string(rawValue(s.checkInterval)) +
+  return "settings checkInterval=" + std::to_string(rawValue(s.checkInterval)) +
          " chimeDelay=" + std::to_string(rawValue(s.chimeDelay)) + " chimeSound=" + s.chimeSound +
          " sensitivity=" + std::string(toText(s.sensitivity)) + " keepPhotos=" + yesNo(s.keepPhotos) +
          " cameraBetweenChecks=" + std::string(toText(s.cameraBetweenChecks)) +

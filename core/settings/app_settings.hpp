@@ -49,11 +49,11 @@ std::string label(Sensitivity sensitivity);
 // Shown under the sensitivity control.
 inline constexpr std::string_view sensitivityExplanation = "How far you can lean in before Kestrel reacts.";
 
-// System-log lines, each a whole message ("Larkspur " prefix included). Switches read
+// System-log messages (the log adds the "Larkspur " prefix). Switches read
 // "true" or "false", intervals and delays whole seconds, retention whole days, and the
 // sensitivity and camera mode their stored texts.
 
-// One line per setting that differs, in field order, such as "Larkspur setting glow=false".
+// One line per setting that differs, in field order, such as "setting glow=false".
 std::vector<std::string> settingChangeLogLines(const AppSettings& before, const AppSettings& after);
 
 // The whole record in one line, logged once at start; `simulateHandAlert` is the run's

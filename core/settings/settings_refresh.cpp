@@ -12,7 +12,7 @@ bool SettingsRefresh::readsCalibrationLine(Trigger trigger, WindowTab selectedTa
 }
 
 std::string SettingsRefresh::loginStatusReadLogLine(Trigger trigger) {
-  return "Larkspur login status read trigger=" + std::string(toText(trigger));
+  return "login status read trigger=" + std::string(toText(trigger));
 }
 
 }  // namespace kestrel

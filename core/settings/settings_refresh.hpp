@@ -18,7 +18,7 @@ struct SettingsRefresh {
   // A calibration ended (whatever the tab), or the Settings tab was shown.
   static bool readsCalibrationLine(Trigger trigger, WindowTab selectedTab);
 
-  // "Larkspur login status read trigger=<case name>".
+  // "login status read trigger=<case name>".
   static std::string loginStatusReadLogLine(Trigger trigger);
 };
 

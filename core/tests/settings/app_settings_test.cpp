@@ -144,26 +144,26 @@ TEST(AppSettingsLog, ChangedSettingsLogOneLineEachInFieldOrder) {
   after.chimeSound = "bell";
   after.cameraBetweenChecks = CameraDuty::Mode::steady;
   EXPECT_EQ(settingChangeLogLines(before, after), (std::vector<std::string>{
-                                                      "Larkspur setting sensitivity=strict",
-                                                      "Larkspur setting glow=false",
-                                                      "Larkspur setting chime=false",
-                                                      "Larkspur setting keepPhotos=false",
-                                                      "Larkspur setting pictureRetentionDays=1",
-                                                      "Larkspur setting chimeDelay=0",
-                                                      "Larkspur setting checkInterval=15",
-                                                      "Larkspur setting chimeSound=bell",
-                                                      "Larkspur setting cameraBetweenChecks=steady",
+                                                      "setting sensitivity=strict",
+                                                      "setting glow=false",
+                                                      "setting chime=false",
+                                                      "setting keepPhotos=false",
+                                                      "setting pictureRetentionDays=1",
+                                                      "setting chimeDelay=0",
+                                                      "setting checkInterval=15",
+                                                      "setting chimeSound=bell",
+                                                      "setting cameraBetweenChecks=steady",
                                                   }));
-  EXPECT_EQ(settingChangeLogLines(after, before)[1], "Larkspur setting glow=true");
+  EXPECT_EQ(settingChangeLogLines(after, before)[1], "setting glow=true");
   EXPECT_TRUE(settingChangeLogLines(after, after).empty());
   AppSettings oneChange = before;
   oneChange.chimeDelay = ChimeDelay::min3;
-  EXPECT_EQ(settingChangeLogLines(before, oneChange), std::vector<std::string>{"Larkspur setting chimeDelay=180"});
+  EXPECT_EQ(settingChangeLogLines(before, oneChange), std::vector<std::string>{"setting chimeDelay=180"});
 }
 
 TEST(AppSettingsLog, TheStartLineHoldsTheWholeRecord) {
   EXPECT_EQ(settingsLogLine(AppSettings{}, false),
-            "Larkspur settings checkInterval=60 chimeDelay=30 chimeSound=complete sensitivity=normal keepPhotos=true "
+            "settings checkInterval=60 chimeDelay=30 chimeSound=complete sensitivity=normal keepPhotos=true "
             "cameraBetweenChecks=off simulateHandAlert=false");
   AppSettings s;
   s.checkInterval = CheckInterval::min5;
@@ -172,7 +172,7 @@ TEST(AppSettingsLog, TheStartLineHoldsTheWholeRecord) {
   s.sensitivity = Sensitivity::relaxed;
   s.cameraBetweenChecks = CameraDuty::Mode::steady;
   EXPECT_EQ(settingsLogLine(s, true),
-            "Larkspur settings checkInterval=300 chimeDelay=0 chimeSound=complete sensitivity=relaxed keepPhotos=false "
+            "settings checkInterval=300 chimeDelay=0 chimeSound=complete sensitivity=relaxed keepPhotos=false "
             "cameraBetweenChecks=steady simulateHandAlert=true");
 }
 

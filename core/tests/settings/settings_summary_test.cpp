@@ -88,7 +88,7 @@ TEST(SettingsRefresh, WhatEachTriggerReads) {
     EXPECT_EQ(SettingsRefresh::readsCalibrationLine(c.trigger, c.tab), c.calibration)
         << toText(c.trigger) << " " << toText(c.tab);
   }
-  EXPECT_EQ(SettingsRefresh::loginStatusReadLogLine(T::loginToggled), "Larkspur login status read trigger=loginToggled");
+  EXPECT_EQ(SettingsRefresh::loginStatusReadLogLine(T::loginToggled), "login status read trigger=loginToggled");
 }
 
 TEST(WindowTab, IndicesAndTitles) {
