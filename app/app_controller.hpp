@@ -43,6 +43,13 @@ struct AppPaths {
   std::filesystem::path pictures() const { return dataFolder / "pictures"; }
 };
 
+// Who this copy is: its application id and the commit and date it was built from.
+struct AppIdentity {
+  std::string identifier;
+  std::optional<std::string> commit;
+  std::optional<std::string> buildDate;
+};
+
 // What the controller drives. The application hands in the real parts (the system clock, a
 // main-thread executor of Qt's event loop, journald, V4L2 or a video file, libcanberra, XDG
 // autostart, the Qt views); tests hand in simulated ones.
@@ -56,8 +63,10 @@ struct AppParts {
   SoundPlayer& sound;
   LoginItemService& loginItem;
   Desktop& desktop;
+  AppIdentity identity;
   Calendar calendar = Calendar::utc();  // the user's time zone
   std::string chimeFolder{ChimeSound::folder};
+  std::string cameraHelpPage;  // the page "Allow camera access…" opens
   Monitor::MakeID makeID = {};  // alert identifiers; random UUIDs when empty
 };
 
@@ -158,8 +167,11 @@ class AppController {
   SoundPlayer& sound_;
   LoginItemService& loginItem_;
   Desktop& desktop_;
+  AppIdentity identity_;
+  Calendar calendar_;
   LogClock logClock_;
-  std::string chimeFolder_;
+  Chime chime_;
+  std::string cameraHelpPage_;
   Observer observer_;
 
   Thresholds thresholds_;
@@ -169,6 +181,7 @@ class AppController {
   AppStateStore stateStore_;
   CheckLogStore log_;
   std::optional<BaselineSet> baselines_;
+  AppState initialState_;  // as read at start
   Monitor monitor_;
   CheckPipeline pipeline_;
   std::int64_t simulatedChecks_ = 0;
@@ -179,9 +192,11 @@ class AppController {
   bool reportedFrames_ = false;
   bool started_ = false;
   bool stopped_ = false;
+  std::optional<std::int64_t> lastScore_;  // as read when the menu last opened
+  LoginItemStatus lastLogin_ = LoginItemStatus::notRegistered;
 
   Timer ticker_;
-  Timer retry_;
+  std::optional<Timer> retry_;
   Timer exitTimer_;
   Timer failureTimer_;
   // Cleared first at destruction, so no posted task touches a controller that is going.
