@@ -1,0 +1,102 @@
+#include "app/application.hpp"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include "camera/file_camera.hpp"
+#include "camera/frame_analysis.hpp"
+#include "camera/photo_store.hpp"
+#include "camera/v4l2_camera.hpp"
+#include "vision/analyzer.hpp"
+
+namespace kestrel {
+
+namespace {
+
+// The user's time zone: $TZ, else the zone /etc/localtime names, else UTC.
+Calendar localCalendar() {
+  if (const char* tz = std::getenv("TZ"); tz != nullptr && *tz != '\0') {
+    if (auto calendar = Calendar::named(*tz == ':' ? tz + 1 : tz)) return *calendar;
+  }
+  std::error_code error;
+  const std::filesystem::path target = std::filesystem::read_symlink("/etc/localtime", error);
+  if (!error) {
+    const std::string text = target.string();
+    if (auto at = text.find("zoneinfo/"); at != std::string::npos) {
+      if (auto calendar = Calendar::named(text.substr(at + 9))) return *calendar;
+    }
+  }
+  return Calendar::utc();
+}
+
+std::unique_ptr<CaptureDevice> camera(const LaunchPlan& plan, Clock& clock, SystemLog& log) {
+  if (plan.cameraFile) return std::make_unique<FileCamera>(clock, *plan.cameraFile, /*loop=*/true);
+  return std::make_unique<V4l2Camera>(clock, log);
+}
+
+}  // namespace
+
+Application::Application(Options options, SystemLog& log, QObject* parent)
+    : QObject(parent),
+      log_(log),
+      main_(this),
+      sound_(options.identity.identifier),
+      loginItem_(options.locations.autostartFolder, options.identity.identifier),
+      signalFd_(options.signalFd) {
+  auto analyzer = std::make_shared<Analyzer>(options.modelFolder);
+  desktop_ = std::make_unique<QtDesktop>([this](bool opening) { return controller_->menuFacts(opening); },
+                                         [this](MenuItemId item) { controller_->choose(item); },
+                                         [this] { quit(); }, log_);
+  const AppPaths paths{options.locations.dataFolder, options.locations.settingsFile};
+  AppParts parts{clock_,
+                 main_,
+                 log_,
+                 camera(options.plan, clock_, log_),
+                 analysisBy(std::move(analyzer)),
+                 std::make_unique<PhotoStore>(log_),
+                 sound_,
+                 loginItem_,
+                 *desktop_,
+                 std::move(options.identity),
+                 localCalendar(),
+                 std::string(ChimeSound::folder),
+                 std::move(options.cameraHelpPage),
+                 {}};
+  controller_ = std::make_unique<AppController>(std::move(options.plan), paths, std::move(parts));
+
+  events_ = std::make_unique<SystemEvents>(log_, this);
+  connect(events_.get(), &SystemEvents::systemEvent, this,
+          [this](SystemEvent event) { controller_->handle(input::System{event, controller_->now()}); });
+  if (signalFd_ >= 0) {
+    signals_ = std::make_unique<QSocketNotifier>(signalFd_, QSocketNotifier::Read);
+    connect(signals_.get(), &QSocketNotifier::activated, this, [this] {
+      char byte = 0;
+      if (::read(signalFd_, &byte, 1) > 0) log_.notice("quit signal=" + std::to_string(static_cast<int>(byte)));
+      quit();
+    });
+  }
+  // The desktop ends the session: stop in order before the event loop is gone.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { quit(); });
+  connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { controller_->stop(); });
+}
+
+Application::~Application() {
+  if (controller_) controller_->stop();
+  controller_.reset();
+}
+
+void Application::start() {
+  events_->start();
+  controller_->start();
+}
+
+void Application::quit() {
+  if (quitting_) return;
+  quitting_ = true;
+  controller_->stop();
+  QCoreApplication::quit();
+}
+
+}  // namespace kestrel
