@@ -1,0 +1,181 @@
+#include "app/qt_desktop.hpp"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/tests/qt_application.hpp"
+#include "core/tests/support/monitor_harness.hpp"
+#include "testing/recording_log.hpp"
+
+namespace kestrel {
+
+// Stands in for the desktop's handler of the addresses the program opens.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+
+ public:
+  std::vector<QUrl> urls;
+
+ public slots:
+  void open(const QUrl& url) { urls.push_back(url); }
+};
+
+namespace {
+
+using namespace testing;
+using Id = MenuItemId;
+
+constexpr Instant now = 1'000'000;
+
+struct DesktopRig {
+  Monitor monitor = makeMonitor();
+  bool tray = false;
+  std::vector<bool> asked;
+  std::vector<Id> chosen;
+  int quits = 0;
+  RecordingLog log;
+  QtDesktop desktop{[this](bool opening) { return facts(opening); }, [this](Id id) { chosen.push_back(id); },
+                    [this] { ++quits; }, log, [this] { return tray; }};
+
+  DesktopRig() { qtApplication(); }
+
+  // As the controller gives them: the score and login status only when the view opens.
+  MenuFacts facts(bool opening) {
+    asked.push_back(opening);
+    MenuFacts f;
+    f.monitor = &monitor;
+    f.now = now;
+    f.permission = CameraPermission::authorized;
+    f.hasUpdateLink = true;
+    if (opening) {
+      f.scorePercent = 72;
+      f.login = LoginItemStatus::enabled;
+    }
+    return f;
+  }
+};
+
+TEST(QtDesktop, WithATrayInstallsTheMenuOnly) {
+  DesktopRig rig;
+  rig.tray = true;
+  rig.desktop.installMenu();
+  EXPECT_TRUE(rig.desktop.menu().installed());
+  EXPECT_FALSE(rig.desktop.windowOpen());
+  EXPECT_FALSE(rig.desktop.polling());
+}
+
+TEST(QtDesktop, WithoutATrayShowsTheWindowUntilATrayAppears) {
+  struct Case {
+    const char* name;
+    bool openedFirst;  // the user had opened the window before the menu was installed
+    bool openAfterTray;
+  };
+  const Case cases[] = {{"window only for the tray", false, false}, {"window opened by the user", true, true}};
+  for (const Case& c : cases) {
+    DesktopRig rig;
+    if (c.openedFirst) rig.desktop.showWindow();
+    rig.desktop.installMenu();
+    EXPECT_FALSE(rig.desktop.menu().installed()) << c.name;
+    EXPECT_TRUE(rig.desktop.windowOpen()) << c.name;
+    EXPECT_EQ(rig.desktop.window().trayNote(), StatusWindow::TrayNote::missing) << c.name;
+    EXPECT_TRUE(rig.desktop.polling()) << c.name;
+
+    rig.desktop.checkForTray();  // still none
+    EXPECT_FALSE(rig.desktop.menu().installed()) << c.name;
+
+    rig.tray = true;
+    rig.desktop.checkForTray();
+    EXPECT_TRUE(rig.desktop.menu().installed()) << c.name;
+    EXPECT_EQ(rig.desktop.windowOpen(), c.openAfterTray) << c.name;
+    EXPECT_EQ(rig.desktop.window().trayNote(), StatusWindow::TrayNote::none) << c.name;
+    EXPECT_FALSE(rig.desktop.polling()) << c.name;
+  }
+}
+
+TEST(QtDesktop, KeepsWhatTheLastOpeningReadUntilTheNext) {
+  DesktopRig rig;
+  rig.tray = true;
+  rig.desktop.installMenu();
+  QAction* score = rig.desktop.menu().action(Id::score);
+  QAction* login = rig.desktop.menu().action(Id::login);
+  EXPECT_EQ(score->text(), QStringLiteral("Today's score: —"));
+  EXPECT_FALSE(login->isChecked());
+
+  emit rig.desktop.menu().menu().aboutToShow();
+  rig.desktop.refreshMenu();
+  EXPECT_EQ(score->text(), QStringLiteral("Today's score: 72 %"));
+  EXPECT_TRUE(login->isChecked());
+  EXPECT_EQ(rig.asked, (std::vector{false, true, false}));
+}
+
+TEST(QtDesktop, TheWindowReadsTheScoreWhenShownAndWhenTheLogChanged) {
+  DesktopRig rig;
+  rig.tray = true;
+  rig.desktop.refreshWindow(true);  // closed: nothing to draw
+  EXPECT_TRUE(rig.asked.empty());
+  rig.desktop.showWindow();
+  EXPECT_EQ(rig.desktop.window().line(Id::score)->text(), QStringLiteral("Today's score: 72 %"));
+  rig.desktop.refreshWindow(false);
+  rig.desktop.refreshWindow(true);
+  EXPECT_EQ(rig.desktop.window().line(Id::score)->text(), QStringLiteral("Today's score: 72 %"));
+  EXPECT_EQ(rig.asked, (std::vector{true, false, true}));
+}
+
+TEST(QtDesktop, ButtonsOfTheWindowAndQuitReachTheController) {
+  DesktopRig rig;
+  rig.desktop.showWindow();
+  rig.desktop.window().button(Id::calibrate)->click();
+  rig.desktop.menu().action(Id::snooze)->trigger();
+  rig.desktop.quit();
+  EXPECT_EQ(rig.chosen, (std::vector{Id::calibrate, Id::snooze}));
+  EXPECT_EQ(rig.quits, 1);
+}
+
+TEST(QtDesktop, OpensPathsAsFilesAndOnlyAddressesThatParse) {
+  DesktopRig rig;
+  OpenedUrls opened;
+  for (const char* scheme : {"https", "file"}) QDesktopServices::setUrlHandler(scheme, &opened, "open");
+  const std::pair<std::string, std::optional<QString>> cases[] = {
+      {"https://kestrel.example/download", "https://kestrel.example/download"},
+      {"/usr/share/kestrel/camera-access.html", "file:///usr/share/kestrel/camera-access.html"},
+      {"/tmp/with space.html", "file:///tmp/with%20space.html"},
+      {"no address", std::nullopt},
+      {"", std::nullopt},
+      {"https://bad host/", std::nullopt},
+  };
+  for (const auto& [address, expected] : cases) {
+    opened.urls.clear();
+    rig.desktop.openAddress(address);
+    const std::vector<QUrl> want = expected ? std::vector{QUrl(*expected)} : std::vector<QUrl>{};
+    EXPECT_EQ(opened.urls, want) << address;
+  }
+  for (const char* scheme : {"https", "file"}) QDesktopServices::unsetUrlHandler(scheme);
+}
+
+TEST(QtDesktop, ConfirmIsTrueOnlyForTheFirstButton) {
+  for (int button : {0, 1}) {
+    DesktopRig rig;
+    QString seen;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      seen = box->windowTitle() + "|" + box->text();
+      for (QAbstractButton* b : box->buttons()) seen += "|" + b->text();
+      box->buttons().at(button)->click();
+    });
+    const bool accepted = rig.desktop.confirm("Delete all pictures?", "This cannot be undone.", "Delete", "Cancel");
+    EXPECT_EQ(accepted, button == 0);
+    EXPECT_EQ(seen, QStringLiteral("Delete all pictures?|This cannot be undone.|Delete|Cancel"));
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
+
+#include "qt_desktop_test.moc"
