@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/sound_player.hpp"
@@ -22,8 +23,11 @@ class CanberraPlayer final : public SoundPlayer {
   int play(const std::string& path) override;
 
  private:
+  struct Plays;
+
   ca_context* context_ = nullptr;
   int createStatus_ = 0;  // why there is no context
+  std::unique_ptr<Plays> plays_;
 };
 
 }  // namespace kestrel

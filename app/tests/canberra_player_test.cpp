@@ -17,46 +17,18 @@
 #include <optional>
 #include <string>
 
+#include "app/tests/scoped_environment.hpp"
+
 namespace kestrel {
 namespace {
 
 constexpr const char* sound = "/usr/share/sounds/freedesktop/stereo/complete.oga";
 
-// Sets environment variables for one test and puts the old values back after it.
-class ScopedEnvironment {
- public:
-  void set(const char* name, const QString& value) {
-    remember(name);
-    setenv(name, value.toLocal8Bit().constData(), 1);
-  }
-  void unset(const char* name) {
-    remember(name);
-    unsetenv(name);
-  }
-  ~ScopedEnvironment() {
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        unsetenv(name.c_str());
-      }
-    }
-  }
-
- private:
-  void remember(const char* name) {
-    if (saved_.contains(name)) return;
-    const char* old = std::getenv(name);
-    saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-  }
-  std::map<std::string, std::optional<std::string>> saved_;
-};
-
 // A home, a runtime folder and a client configuration of the test's own, so that neither
 // the sound server nor its clients touch the user's, and no client starts a server by itself.
 struct SoundSession {
   QTemporaryDir dir;
-  ScopedEnvironment env;
+  testing::ScopedEnvironment env;
 
   SoundSession() {
     QDir(dir.path()).mkpath("home");
@@ -135,6 +107,7 @@ TEST(CanberraPlayer, PlaysIntoANullSink) {
     // The call hands the sound over and returns; it does not wait for it to end.
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
     QThread::msleep(1500);
+    // Goes while the sound may still be draining, which must not bring the program down.
   }
   recorder.terminate();
   recorder.waitForFinished();
