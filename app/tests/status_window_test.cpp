@@ -19,13 +19,13 @@ using Id = MenuItemId;
 constexpr Instant now = 1'000'000;
 
 struct WindowRig {
+  QApplication& application = qtApplication();  // before any widget
   Monitor monitor = makeMonitor();
   MenuFacts facts;
   std::vector<Id> chosen;
   StatusWindow window{[this](Id id) { chosen.push_back(id); }};
 
   WindowRig() {
-    qtApplication();
     facts.monitor = &monitor;
     facts.now = now;
     facts.permission = CameraPermission::authorized;

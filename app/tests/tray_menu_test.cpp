@@ -20,6 +20,7 @@ constexpr Instant now = 1'000'000;
 
 // The facts a menu is drawn from, and what the menu asked for and chose.
 struct MenuRig {
+  QApplication& application = qtApplication();  // before any widget
   Monitor monitor = makeMonitor();
   MenuFacts facts;
   std::vector<bool> asked;  // the `opening` of each request for facts
@@ -34,7 +35,6 @@ struct MenuRig {
                       [this](Id id) { chosen.push_back(id); }, log};
 
   MenuRig() {
-    qtApplication();
     facts.monitor = &monitor;
     facts.now = now;
     facts.permission = CameraPermission::authorized;
