@@ -1,16 +1,45 @@
 #include "camera/photo_store.hpp"
 
+#include <turbojpeg.h>
+
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <opencv2/core.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
-#include <vector>
 
 #include "camera/frame_copy.hpp"
 #include "vision/vision_error.hpp"
 
 namespace kestrel {
+
+namespace {
+
+struct CompressorDeleter {
+  void operator()(void* handle) const { tjDestroy(handle); }
+};
+
+struct JpegBufferDeleter {
+  void operator()(unsigned char* bytes) const { tjFree(bytes); }
+};
+
+// The image as a baseline JFIF file (YCbCr, which viewers take as sRGB) with 4:2:0 chroma.
+std::string encodeJpeg(const cv::Mat& bgr, int quality) {
+  const std::unique_ptr<void, CompressorDeleter> compressor(tjInitCompress());
+  if (!compressor) throw PhotoStore::Failure(PhotoStore::Failure::Kind::encode, "JPEG encoding failed: no compressor");
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  const int status = tjCompress2(compressor.get(), bgr.ptr<unsigned char>(), bgr.cols, static_cast<int>(bgr.step[0]),
+                                 bgr.rows, TJPF_BGR, &out, &size, TJSAMP_420, quality, 0);
+  const std::unique_ptr<unsigned char, JpegBufferDeleter> bytes(out);
+  if (status != 0) {
+    throw PhotoStore::Failure(PhotoStore::Failure::Kind::encode,
+                              std::string("JPEG encoding failed: ") + tjGetErrorStr2(compressor.get()));
+  }
+  return std::string(reinterpret_cast<const char*>(bytes.get()), size);
+}
+
+}  // namespace
 
 PhotoStore::Failure::Failure(Kind failureKind, const std::string& description, int failureStatus)
     : std::runtime_error(description), kind(failureKind), status(failureStatus) {}
@@ -48,15 +77,7 @@ std::string PhotoStore::jpeg(const PhotoSource& source) {
     throw Failure(Failure::Kind::context, "no image for the photo: " + error.msg);
   }
 
-  std::vector<std::uint8_t> bytes;
-  try {
-    if (!cv::imencode(".jpg", mirrored, bytes, {cv::IMWRITE_JPEG_QUALITY, quality})) {
-      throw Failure(Failure::Kind::encode, "JPEG encoding failed");
-    }
-  } catch (const cv::Exception& error) {
-    throw Failure(Failure::Kind::encode, "JPEG encoding failed: " + error.msg);
-  }
-  std::string photo(bytes.begin(), bytes.end());
+  const std::string photo = encodeJpeg(mirrored, quality);
   log_.notice("photo encoded w=" + std::to_string(mirrored.cols) + " h=" + std::to_string(mirrored.rows) +
               " type=" + std::string(PhotoType::of(photo)) + " bytes=" + std::to_string(photo.size()));
   return photo;
