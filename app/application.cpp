@@ -7,7 +7,7 @@
 
 #include <QDBusConnection>
 
-#include "camera/file_camera.hpp"
+#include "camera/file_camera_loader.hpp"
 #include "core/launch/app_info.hpp"
 #include "camera/frame_analysis.hpp"
 #include "camera/photo_store.hpp"
@@ -34,8 +34,13 @@ Calendar localCalendar() {
   return Calendar::utc();
 }
 
+// The video file camera comes from its module, loaded only when asked for.
 std::unique_ptr<CaptureDevice> camera(const LaunchPlan& plan, Clock& clock, SystemLog& log) {
-  if (plan.cameraFile) return std::make_unique<FileCamera>(clock, *plan.cameraFile, /*loop=*/true);
+  if (plan.cameraFile) {
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return loadFileCamera(fileCameraModulePaths(program.parent_path()), clock, *plan.cameraFile, /*loop=*/true);
+  }
   return std::make_unique<V4l2Camera>(clock, log);
 }
 

@@ -34,7 +34,8 @@ class Application : public QObject {
     int signalFd = -1;
   };
 
-  // Throws VisionError when the analyzer's models cannot be loaded.
+  // Throws VisionError when the analyzer's models cannot be loaded, FileCameraUnavailable
+  // when a video is to be the camera and the file camera's module cannot be loaded.
   Application(Options options, SystemLog& log, QObject* parent = nullptr);
   ~Application() override;
 

@@ -17,6 +17,7 @@
 #include "app/application.hpp"
 #include "app/build_info.hpp"
 #include "app/data_folder.hpp"
+#include "camera/file_camera_loader.hpp"
 #include "core/import/legacy_import.hpp"
 #include "core/launch/app_info.hpp"
 #include "core/launch/launch_plan.hpp"
@@ -252,6 +253,10 @@ int main(int argc, char** argv) {
   try {
     app = std::make_unique<Application>(std::move(options), log);
   } catch (const VisionError& error) {
+    log.error(error.what());
+    std::cerr << "kestrel: " << error.what() << "\n";
+    return 1;
+  } catch (const FileCameraUnavailable& error) {
     log.error(error.what());
     std::cerr << "kestrel: " << error.what() << "\n";
     return 1;
