@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <iostream>
 #include <QGuiApplication>
 
 #include <QDBusConnection>
@@ -52,7 +53,17 @@ Application::Application(Options options, SystemLog& log, QObject* parent)
       sound_(std::string(AppInfo::name), options.identity.identifier),
       loginItem_(options.identity.identifier),
       signalFd_(options.signalFd) {
-  auto analyzer = std::make_shared<Analyzer>(options.modelFolder);
+  // Parsing and checking five models takes a good part of a second: they load on a thread of
+  // their own while the tray icon goes up, and the first check (a second after the camera
+  // starts) waits for them if it must.
+  models_ = std::async(std::launch::async, [this, folder = options.modelFolder] {
+              try {
+                return std::make_shared<Analyzer>(folder);
+              } catch (const std::exception& error) {
+                main_.post([this, message = std::string(error.what())] { fail(message); });
+                throw;
+              }
+            }).share();
   desktop_ = std::make_unique<QtDesktop>([this](bool opening) { return controller_->menuFacts(opening); },
                                          [this](MenuItemId item) { controller_->choose(item); },
                                          [this] { quit(); }, log_);
@@ -61,7 +72,7 @@ Application::Application(Options options, SystemLog& log, QObject* parent)
                  main_,
                  log_,
                  camera(options.plan, clock_, log_),
-                 analysisBy(std::move(analyzer)),
+                 analysisBy(models_),
                  std::make_unique<PhotoStore>(log_),
                  sound_,
                  loginItem_,
@@ -90,6 +101,8 @@ Application::Application(Options options, SystemLog& log, QObject* parent)
 }
 
 Application::~Application() {
+  // The loading thread posts to the main thread's executor: it ends before anything goes.
+  if (models_.valid()) models_.wait();
   if (controller_) controller_->stop();
   controller_.reset();
 }
@@ -99,11 +112,17 @@ void Application::start() {
   controller_->start();
 }
 
-void Application::quit() {
+void Application::quit(int status) {
   if (quitting_) return;
   quitting_ = true;
   controller_->stop();
-  QCoreApplication::quit();
+  QCoreApplication::exit(status);
+}
+
+void Application::fail(const std::string& message) {
+  log_.error(message);
+  std::cerr << "kestrel: " << message << "\n";
+  quit(1);
 }
 
 }  // namespace kestrel

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,18 +35,21 @@ class Application : public QObject {
     int signalFd = -1;
   };
 
-  // Throws VisionError when the analyzer's models cannot be loaded, FileCameraUnavailable
-  // when a video is to be the camera and the file camera's module cannot be loaded.
+  // Throws FileCameraUnavailable when a video is to be the camera and the file camera's
+  // module cannot be loaded. The analyzer's models load meanwhile; when they cannot be, the
+  // program logs why, prints it and ends the event loop with status 1.
   Application(Options options, SystemLog& log, QObject* parent = nullptr);
   ~Application() override;
 
   void setObserver(AppController::Observer observer) { controller_->setObserver(std::move(observer)); }
   void start();
-  // Stops the camera, saves the state and ends the event loop; once.
-  void quit();
+  // Stops the camera, saves the state and ends the event loop with `status`; once.
+  void quit(int status = 0);
   const AppController& controller() const { return *controller_; }
 
  private:
+  void fail(const std::string& message);
+
   SystemLog& log_;
   SystemClock clock_;
   QtExecutor main_;
@@ -56,6 +60,7 @@ class Application : public QObject {
   std::unique_ptr<QSocketNotifier> signals_;
   int signalFd_ = -1;
   bool quitting_ = false;
+  std::shared_future<std::shared_ptr<Analyzer>> models_;
   std::unique_ptr<AppController> controller_;  // last: goes first
 };
 

@@ -28,7 +28,6 @@
 #include "core/settings/settings_file.hpp"
 #include "platform/journal_log.hpp"
 #include "vision/model_store.hpp"
-#include "vision/vision_error.hpp"
 
 namespace {
 
@@ -252,10 +251,6 @@ int main(int argc, char** argv) {
   std::unique_ptr<Application> app;
   try {
     app = std::make_unique<Application>(std::move(options), log);
-  } catch (const VisionError& error) {
-    log.error(error.what());
-    std::cerr << "kestrel: " << error.what() << "\n";
-    return 1;
   } catch (const FileCameraUnavailable& error) {
     log.error(error.what());
     std::cerr << "kestrel: " << error.what() << "\n";
@@ -266,7 +261,7 @@ int main(int argc, char** argv) {
   if (demo) app->setObserver(demoPrinter(checks, alerts));
   app->start();
   const int status = QApplication::exec();
-  if (demo) {
+  if (demo && status == 0) {
     const auto score = app->controller().todayScore();
     std::cout << "Kestrel demo ended: " << checks << " checks, " << alerts << " alerts, today's score "
               << (score ? std::to_string(*score) + " %" : std::string("—")) << "\n";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <memory>
 
 #include "core/model/measurements.hpp"
@@ -16,5 +17,8 @@ using FrameAnalysis = std::function<Measurements(const Frame&)>;
 
 // The analysis of the application: the analyzer's, shared with nobody else.
 FrameAnalysis analysisBy(std::shared_ptr<Analyzer> analyzer);
+// The same of an analyzer still loading on another thread: the first frame waits for it, and
+// every frame after a failed load throws the load's error.
+FrameAnalysis analysisBy(std::shared_future<std::shared_ptr<Analyzer>> analyzer);
 
 }  // namespace kestrel
