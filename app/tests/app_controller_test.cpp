@@ -35,14 +35,15 @@ TEST(AppController, ACheckRunsFromItsFirstFrameToTheLogTheChimeAndAPicture) {
   EXPECT_EQ(rig.desktop.glowUpdates.back(), std::vector<MonitorEvent>{});
 }
 
-TEST(AppController, WithoutCalibrationChecksAreIgnoredAndCalibrationIsAskedFor) {
+TEST(AppController, WithoutCalibrationTheCalibrationWindowOpensAndNoCheckIsTaken) {
   ControllerRig rig({}, /*calibrated=*/false);
   rig.start();
   rig.advance(180);
-  EXPECT_TRUE(rig.logged("calibration window unavailable in this build"));
-  // Nothing could be judged, so the camera is not even started.
-  EXPECT_EQ(rig.camera->starts(), 0);
-  EXPECT_EQ(rig.dayLines(noon), Lines{"event launch"});
+  EXPECT_TRUE(rig.desktop.calibrationShown);
+  EXPECT_TRUE(rig.logged("calibration window shown step=sitWell"));
+  // The camera runs for the window's picture, but nothing is judged while calibrating.
+  EXPECT_EQ(rig.camera->starts(), 1);
+  EXPECT_EQ(rig.dayLines(noon), (Lines{"event launch", "event calibration_start"}));
 }
 
 TEST(AppController, ALostCameraIsRetriedEveryFiveSecondsAndIsBackOnlyWithItsFirstFrame) {
