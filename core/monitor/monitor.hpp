@@ -19,7 +19,6 @@
 namespace kestrel {
 
 struct AppSettings;
-struct MenuIcon;
 
 // Wrong taps per day and module, under keys such as "2026-3-7-head".
 using WrongTaps = std::map<std::string, std::int64_t>;
@@ -64,11 +63,6 @@ class Monitor {
   bool offersRecalibrate(AlertModule module, Instant at) const;
   // The key under which wrong taps on the module on the day of `at` are counted.
   std::string wrongTapKey(Instant at, AlertModule module) const;
-
-  // Status texts for the menu and the window.
-  MenuIcon menuIcon(Instant at, bool cameraPermissionNeeded) const;
-  std::string status(Instant at) const;
-  std::string lastCheckText() const;
 
   // ---- fields ------------------------------------------------------------------------------
   const Thresholds& thresholds() const { return thresholds_; }
