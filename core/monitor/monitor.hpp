@@ -10,7 +10,7 @@
 #include "core/monitor/active_alert.hpp"
 #include "core/monitor/alert_trackers.hpp"
 #include "core/base/calendar.hpp"
-#include "core/monitor/health_detectors.hpp"
+#include "core/monitor/degraded_detector.hpp"
 #include "core/model/measurements.hpp"
 #include "core/monitor/monitor_io.hpp"
 #include "core/model/thresholds.hpp"

@@ -1,4 +1,4 @@
-#include "core/monitor/health_detectors.hpp"
+#include "core/monitor/degraded_detector.hpp"
 
 #include <gtest/gtest.h>
 
