@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/monitor/active_alert.hpp"
-#include "core/monitor/alert_trackers.hpp"
+#include "core/monitor/head_alert_tracker.hpp"
 #include "core/base/calendar.hpp"
 #include "core/monitor/degraded_detector.hpp"
 #include "core/model/measurements.hpp"

@@ -1,4 +1,4 @@
-#include "core/monitor/alert_trackers.hpp"
+#include "core/monitor/head_alert_tracker.hpp"
 
 #include <gtest/gtest.h>
 
