@@ -11,7 +11,7 @@
 #include "vision/face_detector.hpp"
 #include "vision/face_mesh.hpp"
 #include "vision/frame.hpp"
-#include "vision/hand_tracker.hpp"
+#include "vision/hand_region.hpp"
 #include "vision/pose_estimator.hpp"
 
 namespace kestrel {

@@ -1,4 +1,4 @@
-#include "vision/hand_tracker.hpp"
+#include "vision/hand_region.hpp"
 
 #include <algorithm>
 #include <cmath>
