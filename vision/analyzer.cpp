@@ -5,7 +5,7 @@
 #include <opencv2/imgproc.hpp>
 #include <string>
 
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 #include "core/model/thresholds.hpp"
 #include "vision/head_pose.hpp"
 #include "vision/model_store.hpp"

@@ -5,7 +5,7 @@
 
 #include "core/judgement/classifier.hpp"
 #include "core/model/geometry.hpp"
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 namespace kestrel::Calibration {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "core/judgement/burst_vote.hpp"
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 namespace kestrel {
 

@@ -7,7 +7,7 @@
 #include <date/date.h>
 
 #include "core/launch/app_info.hpp"
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 namespace kestrel {
 

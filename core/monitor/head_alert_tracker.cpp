@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 namespace kestrel {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 #include "core/tests/support/log_builders.hpp"
 
 namespace kestrel {

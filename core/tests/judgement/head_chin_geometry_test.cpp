@@ -1,4 +1,4 @@
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 #include <gtest/gtest.h>
 
