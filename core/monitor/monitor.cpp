@@ -1,6 +1,7 @@
 #include "core/monitor/monitor.hpp"
 
 #include "core/settings/app_settings.hpp"
+#include "core/monitor/advisory_cadence.hpp"
 #include "core/judgement/head_chin_geometry.hpp"
 #include "core/base/uuid.hpp"
 

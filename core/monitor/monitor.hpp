@@ -11,6 +11,8 @@
 #include "core/monitor/head_alert_tracker.hpp"
 #include "core/base/calendar.hpp"
 #include "core/monitor/degraded_detector.hpp"
+#include "core/monitor/stale_detector.hpp"
+#include "core/monitor/watchdog.hpp"
 #include "core/model/measurements.hpp"
 #include "core/monitor/monitor_io.hpp"
 #include "core/model/thresholds.hpp"
