@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "core/monitor/active_alert.hpp"
+#include "core/monitor/away_tracker.hpp"
+#include "core/monitor/hand_alert_tracker.hpp"
 #include "core/monitor/head_alert_tracker.hpp"
 #include "core/base/calendar.hpp"
 #include "core/monitor/degraded_detector.hpp"
