@@ -7,6 +7,7 @@
 
 #include "core/judgement/head_chin_geometry.hpp"
 #include "core/model/thresholds.hpp"
+#include "vision/hand_region.hpp"
 #include "vision/head_pose.hpp"
 #include "vision/model_store.hpp"
 #include "vision/vision_error.hpp"
