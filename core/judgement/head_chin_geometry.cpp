@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kestrel::JawModule {
+namespace kestrel::HeadChinGeometry {
 
 namespace {
 
@@ -112,4 +112,4 @@ std::string_view headHint(HeadCause cause) {
   return headForwardHint;
 }
 
-}  // namespace kestrel::JawModule
+}  // namespace kestrel::HeadChinGeometry

@@ -32,7 +32,7 @@ std::optional<AlertChange> HandAlertTracker::record(std::optional<HandVerdict> v
 
   if (!active && badRun >= thresholds.handBadRun) {
     active = true;
-    return alert_change::Raise{std::string(JawModule::handHint)};
+    return alert_change::Raise{std::string(HeadChinGeometry::handHint)};
   }
   if (active && goodRun >= thresholds.handGoodRun) {
     badRun = 0;

@@ -41,7 +41,7 @@ std::optional<AlertChange> HeadAlertTracker::record(const std::optional<HeadResu
     active = true;
     // Clearing needs fresh evidence gathered after the raise.
     clearWindow.clear();
-    return alert_change::Raise{std::string(JawModule::headHint(*latestBadCause))};
+    return alert_change::Raise{std::string(HeadChinGeometry::headHint(*latestBadCause))};
   }
 
   const auto clear = std::count(clearWindow.begin(), clearWindow.end(), true);

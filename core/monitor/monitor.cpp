@@ -168,11 +168,11 @@ void Monitor::on(const input::Check& in, MonitorOutput& out) {
 
   const auto headChange = head_.record(headResult);
   std::optional<std::string> headHint;
-  if (head_.latestBadCause) headHint = std::string(JawModule::headHint(*head_.latestBadCause));
+  if (head_.latestBadCause) headHint = std::string(HeadChinGeometry::headHint(*head_.latestBadCause));
   applyChange(AlertModule::head, headChange, headHint, at, out);
 
   const auto handChange = hand_.record(handVerdict);
-  applyChange(AlertModule::hand, handChange, std::string(JawModule::handHint), at, out);
+  applyChange(AlertModule::hand, handChange, std::string(HeadChinGeometry::handHint), at, out);
 
   // The chime delay counts from the last check that gave no evidence.
   const bool headMissing = !headResult || (headResult->verdict == HeadVerdict::inconclusive &&
