@@ -3,16 +3,35 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/judgement/verdict.hpp"
 
 namespace kestrel {
 
+// Why a check with a face in view gave no usable reading: the check's skip reason, the
+// reason its head was not judged (a borrowed face counts as no face), the first skipping frame
+// of a check not judged for no known reason, plainly not judged, or a stale calibration. Where
+// two causes are equally common, the one listed first names the degraded state.
+enum class UnscoredCause {
+  cameraEffects,
+  cameraMissing,
+  capturing,
+  dark,
+  faceTooSmall,
+  inconclusive,
+  lookingDown,
+  multipleFaces,
+  noFace,
+  stale,
+  yawOutOfRange,
+};
+
 // Notices that most recent face-present checks gave no usable reading and names the
 // commonest cause in the user's words.
 struct DegradedDetector {
-  std::vector<std::optional<std::string>> recent;  // unscored code per check (absent: scored)
+  std::vector<std::optional<UnscoredCause>> recent;  // one per check, oldest first (absent: scored)
   std::int64_t size = 40;
   std::optional<std::string> reason;  // the status text while degraded
 
@@ -20,11 +39,12 @@ struct DegradedDetector {
   // text changed.
   std::optional<std::optional<std::string>> record(const CheckResult& check, bool stale);
 
-  // The code of a check that gave no usable reading; absent for a scored check.
-  static std::optional<std::string> unscoredReason(const CheckResult& check, bool stale);
-  static std::string statusText(const std::optional<std::string>& code);
-  // The status text of the most frequent code; equal counts go to the code that sorts first.
-  static std::string dominant(const std::vector<std::string>& codes);
+  // Why a check gave no usable reading; absent for a scored check.
+  static std::optional<UnscoredCause> unscoredCause(const CheckResult& check, bool stale);
+  // The status text of a cause; causes without advice of their own share a general text.
+  static std::string_view statusText(std::optional<UnscoredCause> cause);
+  // The status text of the most frequent cause (ties as UnscoredCause lists them).
+  static std::string_view dominant(const std::vector<UnscoredCause>& causes);
 
   bool operator==(const DegradedDetector&) const = default;
 

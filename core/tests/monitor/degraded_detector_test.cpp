@@ -32,7 +32,7 @@ TEST(DegradedDetector, TextFollowsTheDominantCodeAndEnds) {
   DegradedDetector d;
   for (int i = 0; i < 39; ++i) d.record(skipped(SkipReason::multipleFaces, true), false);
   EXPECT_EQ(d.record(skipped(SkipReason::multipleFaces, true), false), text("Someone else is in view"));
-  // 20 against 20: the code that sorts first wins.
+  // 20 against 20: the cause listed first wins.
   for (int i = 0; i < 19; ++i) EXPECT_EQ(d.record(skipped(SkipReason::faceTooSmall, true), false), DegradedAnswer{});
   EXPECT_EQ(d.record(skipped(SkipReason::faceTooSmall, true), false), text("Too far from the camera"));
   EXPECT_EQ(d.reason, "Too far from the camera");
@@ -67,7 +67,8 @@ TEST(DegradedDetector, AWindowGrownPastItsContentsEndsTheDegradedState) {
   EXPECT_EQ(d.recent.size(), 5u);
 }
 
-TEST(DegradedDetector, UnscoredReasonCodes) {
+TEST(DegradedDetector, UnscoredCauses) {
+  using C = UnscoredCause;
   CheckResult votes = judged(inconclusive(std::nullopt));
   votes.frameVotes = {FrameVote{std::nullopt, HeadVerdict::good, std::nullopt}, FrameVote{SkipReason::dark, {}, {}},
                       FrameVote{SkipReason::multipleFaces, {}, {}}};
@@ -77,50 +78,58 @@ TEST(DegradedDetector, UnscoredReasonCodes) {
     const char* name;
     CheckResult check;
     bool stale;
-    std::optional<std::string> code;
+    std::optional<UnscoredCause> cause;
   };
   const Case cases[] = {
-      {"capturing", skipped(SkipReason::capturing), false, "capturing"},
-      {"camera missing", skipped(SkipReason::cameraMissing), false, "camera_missing"},
-      {"camera effects", skipped(SkipReason::cameraEffects), false, "camera_effects"},
-      {"dark", skipped(SkipReason::dark), true, "dark"},
-      {"no face", skipped(SkipReason::noFace), false, "no_face"},
-      {"face too small", skipped(SkipReason::faceTooSmall), false, "face_too_small"},
-      {"multiple faces", skipped(SkipReason::multipleFaces), false, "multiple_faces"},
-      {"yaw", skipped(SkipReason::yawOutOfRange), false, "yaw_out_of_range"},
-      {"looking down", judged(inconclusive(InconclusiveReason::lookingDown)), true, "looking_down"},
-      {"borrowed face", judged(inconclusive(InconclusiveReason::noFace)), false, "no_face"},
-      {"first skipping frame", votes, false, "dark"},
-      {"no skipping frame", noVotes, false, "inconclusive"},
-      {"mixed, stale", judged(inconclusive(InconclusiveReason::mixed)), true, "stale"},
+      {"capturing", skipped(SkipReason::capturing), false, C::capturing},
+      {"camera missing", skipped(SkipReason::cameraMissing), false, C::cameraMissing},
+      {"camera effects", skipped(SkipReason::cameraEffects), false, C::cameraEffects},
+      {"dark", skipped(SkipReason::dark), true, C::dark},
+      {"no face", skipped(SkipReason::noFace), false, C::noFace},
+      {"face too small", skipped(SkipReason::faceTooSmall), false, C::faceTooSmall},
+      {"multiple faces", skipped(SkipReason::multipleFaces), false, C::multipleFaces},
+      {"yaw", skipped(SkipReason::yawOutOfRange), false, C::yawOutOfRange},
+      {"looking down", judged(inconclusive(InconclusiveReason::lookingDown)), true, C::lookingDown},
+      {"borrowed face", judged(inconclusive(InconclusiveReason::noFace)), false, C::noFace},
+      {"first skipping frame", votes, false, C::dark},
+      {"no skipping frame", noVotes, false, C::inconclusive},
+      {"mixed, stale", judged(inconclusive(InconclusiveReason::mixed)), true, C::stale},
       {"mixed, not stale", judged(inconclusive(InconclusiveReason::mixed)), false, std::nullopt},
-      {"good, stale", judged(good()), true, "stale"},
+      {"good, stale", judged(good()), true, C::stale},
       {"bad, not stale", judged(bad()), false, std::nullopt},
-      {"no head, stale", judged(std::nullopt), true, "stale"},
+      {"no head, stale", judged(std::nullopt), true, C::stale},
       {"no head, not stale", judged(std::nullopt), false, std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(DegradedDetector::unscoredReason(c.check, c.stale), c.code) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(DegradedDetector::unscoredCause(c.check, c.stale), c.cause) << c.name;
 }
 
 TEST(DegradedDetector, StatusTextsAndDominant) {
-  const std::pair<std::optional<std::string>, std::string> texts[] = {
-      {"yaw_out_of_range", "Facing away from the screen · Recalibrate?"},
-      {"camera_effects", "Turn off camera effects"},
-      {"multiple_faces", "Someone else is in view"},
-      {"face_too_small", "Too far from the camera"},
-      {"dark", "Too dark to see you"},
-      {"looking_down", "Looking down a lot"},
-      {"stale", "Camera may have moved"},
-      {"no_face", "Can't check posture right now"},
-      {"inconclusive", "Can't check posture right now"},
+  using enum UnscoredCause;
+  const std::pair<std::optional<UnscoredCause>, std::string_view> texts[] = {
+      {yawOutOfRange, "Facing away from the screen · Recalibrate?"},
+      {cameraEffects, "Turn off camera effects"},
+      {multipleFaces, "Someone else is in view"},
+      {faceTooSmall, "Too far from the camera"},
+      {dark, "Too dark to see you"},
+      {lookingDown, "Looking down a lot"},
+      {stale, "Camera may have moved"},
+      {noFace, "Can't check posture right now"},
+      {inconclusive, "Can't check posture right now"},
+      {capturing, "Can't check posture right now"},
+      {cameraMissing, "Can't check posture right now"},
       {std::nullopt, "Can't check posture right now"},
   };
-  for (const auto& [code, status] : texts) EXPECT_EQ(DegradedDetector::statusText(code), status) << code.value_or("-");
+  for (const auto& [cause, status] : texts) EXPECT_EQ(DegradedDetector::statusText(cause), status) << status;
 
   EXPECT_EQ(DegradedDetector::dominant({}), "Can't check posture right now");
-  EXPECT_EQ(DegradedDetector::dominant({"stale", "dark", "stale"}), "Camera may have moved");
-  EXPECT_EQ(DegradedDetector::dominant({"stale", "dark"}), "Too dark to see you");
-  EXPECT_EQ(DegradedDetector::dominant({"no_face", "no_face", "yaw_out_of_range"}), "Can't check posture right now");
+  EXPECT_EQ(DegradedDetector::dominant({stale, dark, stale}), "Camera may have moved");
+  // Equal counts: the cause listed first wins, whatever the order of the checks.
+  EXPECT_EQ(DegradedDetector::dominant({stale, dark}), "Too dark to see you");
+  EXPECT_EQ(DegradedDetector::dominant({faceTooSmall, dark}), "Too dark to see you");
+  EXPECT_EQ(DegradedDetector::dominant({noFace, noFace, yawOutOfRange}), "Can't check posture right now");
+  // A skipped "no face" and a borrowed face count as one cause against two looks away.
+  EXPECT_EQ(DegradedDetector::dominant({noFace, yawOutOfRange, yawOutOfRange, noFace, noFace}),
+            "Can't check posture right now");
 }
 
 }  // namespace
