@@ -168,8 +168,10 @@ TEST(AppController, ASettingsChangeReachesTheMonitorTheCameraAndTheFileWithALine
   rig.log.clear();
   rig.controller->updateSettings(changed);
   rig.controller->updateSettings(changed);  // unchanged: nothing at all
+  rig.settle();
 
-  EXPECT_EQ(rig.messages(), (Lines{"setting glow=false", "setting checkInterval=15"}));
+  // One line per changed setting; the dozing camera's wake is planned anew for the interval.
+  EXPECT_EQ(rig.messages(), (Lines{"setting glow=false", "setting checkInterval=15", "camera doze replanned wake=10"}));
   EXPECT_FALSE(rig.controller->monitor().glowEnabled());
   EXPECT_EQ(rig.controller->monitor().checkInterval(), CheckInterval::s15);
   const SettingValues stored = SettingsFile{rig.paths().settingsFile}.load();
