@@ -41,7 +41,6 @@ std::unique_ptr<CaptureDevice> camera(const LaunchPlan& plan, Clock& clock, Syst
 Application::Application(Options options, SystemLog& log, QObject* parent)
     : QObject(parent),
       log_(log),
-      main_(this),
       sound_(options.identity.identifier),
       loginItem_(options.locations.autostartFolder, options.identity.identifier),
       signalFd_(options.signalFd) {
