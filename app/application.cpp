@@ -5,7 +5,10 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <QDBusConnection>
+
 #include "camera/file_camera.hpp"
+#include "core/launch/app_info.hpp"
 #include "camera/frame_analysis.hpp"
 #include "camera/photo_store.hpp"
 #include "camera/v4l2_camera.hpp"
@@ -41,8 +44,8 @@ std::unique_ptr<CaptureDevice> camera(const LaunchPlan& plan, Clock& clock, Syst
 Application::Application(Options options, SystemLog& log, QObject* parent)
     : QObject(parent),
       log_(log),
-      sound_(options.identity.identifier),
-      loginItem_(options.locations.autostartFolder, options.identity.identifier),
+      sound_(std::string(AppInfo::name), options.identity.identifier),
+      loginItem_(options.identity.identifier),
       signalFd_(options.signalFd) {
   auto analyzer = std::make_shared<Analyzer>(options.modelFolder);
   desktop_ = std::make_unique<QtDesktop>([this](bool opening) { return controller_->menuFacts(opening); },
@@ -65,7 +68,7 @@ Application::Application(Options options, SystemLog& log, QObject* parent)
                  {}};
   controller_ = std::make_unique<AppController>(std::move(options.plan), paths, std::move(parts));
 
-  events_ = std::make_unique<SystemEvents>(log_, this);
+  events_ = std::make_unique<SystemEvents>(log_, QDBusConnection::systemBus(), QDBusConnection::sessionBus(), this);
   connect(events_.get(), &SystemEvents::systemEvent, this,
           [this](SystemEvent event) { controller_->handle(input::System{event, controller_->now()}); });
   if (signalFd_ >= 0) {

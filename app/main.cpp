@@ -197,6 +197,8 @@ int main(int argc, char** argv) {
   ::umask(077);
 
   LaunchPlan plan = LaunchPlan::from(arguments, runningId);
+  // Before the demo moves the data folder: the models stay where the set-up put them.
+  const std::filesystem::path models = modelFolder();
   if (demo) {
     if (!plan.cameraFile) {
       std::cerr << "kestrel: the demo plays a video as its camera: run scripts/run --demo, or give --camera-file\n";
@@ -245,7 +247,7 @@ int main(int argc, char** argv) {
 
   Application::Options options{plan,     {std::string(runningId), commit(), std::string(BuildInfo::date())},
                                locations, helpPage(),
-                               modelFolder(), installSignalPipe()};
+                               models, installSignalPipe()};
   std::unique_ptr<Application> app;
   try {
     app = std::make_unique<Application>(std::move(options), log);

@@ -195,13 +195,5 @@ TEST(MenuModel, BeforeTheMonitorStartsShowsTheInitialTitles) {
   EXPECT_EQ(menuIconState(facts), MenuIconState::idle);
 }
 
-TEST(MenuModel, SeparatorsFollowCameraAccessPauseAndLogin) {
-  std::vector<Id> after;
-  for (const auto& [id, text] : EnumTexts<MenuItemId>::table) {
-    if (separatorAfter(id)) after.push_back(id);
-  }
-  EXPECT_EQ(after, (std::vector{Id::cameraAccess, Id::pauseResume, Id::login}));
-}
-
 }  // namespace
 }  // namespace kestrel

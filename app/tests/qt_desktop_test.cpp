@@ -34,6 +34,7 @@ using Id = MenuItemId;
 constexpr Instant now = 1'000'000;
 
 struct DesktopRig {
+  QApplication& application = qtApplication();  // before any widget
   Monitor monitor = makeMonitor();
   bool tray = false;
   std::vector<bool> asked;
@@ -42,8 +43,6 @@ struct DesktopRig {
   RecordingLog log;
   QtDesktop desktop{[this](bool opening) { return facts(opening); }, [this](Id id) { chosen.push_back(id); },
                     [this] { ++quits; }, log, [this] { return tray; }};
-
-  DesktopRig() { qtApplication(); }
 
   // As the controller gives them: the score and login status only when the view opens.
   MenuFacts facts(bool opening) {
