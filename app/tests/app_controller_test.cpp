@@ -169,8 +169,9 @@ TEST(AppController, ASettingsChangeReachesTheMonitorTheCameraAndTheFileWithALine
   rig.log.clear();
   rig.controller->updateSettings(changed);
   rig.controller->updateSettings(changed);  // unchanged: nothing at all
-  rig.settle();  // the dozing camera plans its wake anew on its own queue
+  rig.settle();
 
+  // One line per changed setting; the dozing camera's wake is planned anew for the interval.
   EXPECT_EQ(rig.messages(), (Lines{"setting glow=false", "setting checkInterval=15", "camera doze replanned wake=10"}));
   EXPECT_FALSE(rig.controller->monitor().glowEnabled());
   EXPECT_EQ(rig.controller->monitor().checkInterval(), CheckInterval::s15);
