@@ -10,10 +10,9 @@ namespace kestrel {
 namespace {
 
 using testing::ControllerRig;
+using testing::laptopCamera;
 using testing::noon;
 using Lines = std::vector<std::string>;
-
-FakeCamera::Camera laptopCamera() { return {"cam", {{640, 360, "NV12", true, {{1, 30}}}}, std::nullopt}; }
 
 TEST(AppController, ACheckRunsFromItsFirstFrameToTheLogTheChimeAndAPicture) {
   ControllerRig rig;

@@ -125,6 +125,8 @@ class FakeLoginItem final : public LoginItemService {
   bool isReadOnlyVolume() override { return readOnly; }
 };
 
+inline FakeCamera::Camera laptopCamera() { return {"cam", {{640, 360, "NV12", true, {{1, 30}}}}, std::nullopt}; }
+
 // Photos are not looked at here; an encoder that hands back fixed bytes keeps OpenCV out.
 class FixedPhotos final : public PhotoEncoder {
  public:
@@ -155,8 +157,7 @@ struct ControllerRig {
   }
 
   void make(std::vector<std::string> arguments) {
-    auto device = std::make_unique<FakeCamera>(
-        clock, std::vector<FakeCamera::Camera>{{"cam", {{640, 360, "NV12", true, {{1, 30}}}}, std::nullopt}});
+    auto device = std::make_unique<FakeCamera>(clock, std::vector<FakeCamera::Camera>{laptopCamera()});
     camera = device.get();
     int next = 0;
     AppParts parts{clock,
