@@ -80,6 +80,7 @@ AppController::AppController(LaunchPlan plan, AppPaths paths, AppParts parts)
 
 AppController::~AppController() {
   *alive_ = false;
+  calibration_.reset();
   ticker_.cancel();
   retry_.reset();
   exitTimer_.cancel();
@@ -438,6 +439,7 @@ void AppController::startCamera() {
 
 void AppController::cameraMissing(const std::string& reason) {
   systemLog_.notice("camera missing: " + reason);
+  if (calibration_) calibration_->cameraMissing(reason);
   handle(input::CameraMissing{now()});
   firstFrameSinceMissing_ = true;
   scheduleRetry();
@@ -459,13 +461,39 @@ void AppController::retryCamera() {
 // MARK: calibration
 
 void AppController::openCalibration() {
-  // The calibration window is not part of this build yet; nothing is started, so checks go
-  // on as before.
-  systemLog_.notice("calibration window unavailable in this build");
+  if (calibration_) {
+    calibration_->bringForward();
+    return;
+  }
+  handle(input::CalibrationStarted{now()});
+  if (!frames_->isRunning()) startCamera();
+  frames_->setChecksEnabled(false);
+  CalibrationController::Parts parts{*frames_,
+                                     desktop_,
+                                     clock_,
+                                     main_,
+                                     systemLog_,
+                                     [this] {
+                                       if (!frames_->isRunning()) startCamera();
+                                     },
+                                     [this](std::optional<BaselineSet> set) { calibrationFinished(std::move(set)); }};
+  calibration_ = std::make_shared<CalibrationController>(std::move(parts), baselines_);
+  calibration_->show(Calibration::steps.front());
+  if (!frames_->isRunning()) calibration_->cameraMissing(cameraMissingReason());
+}
+
+std::string AppController::cameraMissingReason() {
+  if (permission_ == CameraPermission::denied || permission_ == CameraPermission::restricted) {
+    return "this user may not open the cameras";
+  }
+  const std::string failure = frames_->startFailure();
+  return failure.empty() ? "the camera did not start" : failure;
 }
 
 void AppController::calibrationFinished(std::optional<BaselineSet> set) {
   systemLog_.notice("calibration ended saved=" + boolText(set.has_value()));
+  // The calibration controller may be the caller: it goes once this call is over.
+  if (calibration_) main_.post([ending = std::move(calibration_)] {});
   frames_->setChecksEnabled(true);
   const bool saved = set.has_value();
   if (set) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/calibration_controller.hpp"
 #include "app/chime.hpp"
 #include "app/desktop.hpp"
 #include "app/login_item_service.hpp"
@@ -130,6 +131,8 @@ class AppController {
   MenuFacts menuFacts(bool opening);
   const CheckLogStore& log() const { return log_; }
   const AppPaths& paths() const { return paths_; }
+  // The calibration under way, if any.
+  const CalibrationController* calibration() const { return calibration_.get(); }
   // Waits until the camera and picture queues have done what they were asked so far.
   void flush();
 
@@ -140,6 +143,8 @@ class AppController {
                       std::vector<Measurements> burst, double burstMs);
   void finishCheck(const FinishedCheck& check, const PendingCheck& pending, std::shared_ptr<const FrameCopy> frame);
   void cameraMissing(const std::string& reason);
+  // Why no camera is running, as the calibration window tells it.
+  std::string cameraMissingReason();
   void scheduleRetry();
   void execute(MonitorCommand command);
   void recheckPermission();
@@ -202,6 +207,8 @@ class AppController {
   // Cleared first at destruction, so no posted task touches a controller that is going.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
+  // Shared so that it can outlive the call in which it hands its result back.
+  std::shared_ptr<CalibrationController> calibration_;
   std::unique_ptr<PictureWriter> pictures_;
   std::unique_ptr<FrameSource> frames_;  // last: its queue ends first
 };

@@ -1,11 +1,34 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "camera/frame_source.hpp"
+#include "core/calibration/calibration.hpp"
 #include "core/monitor/monitor_io.hpp"
 
 namespace kestrel {
+
+// What the calibration window shows besides its live picture: the step, the instruction or
+// status line, and the Start button's title and state.
+struct CalibrationScreen {
+  Calibration::Step step = Calibration::Step::sitWell;
+  std::string message;
+  std::string startTitle;
+  bool startEnabled = true;
+
+  bool operator==(const CalibrationScreen&) const = default;
+};
+
+// What the calibration window's buttons and keys are wired to. `key` gets every key press:
+// the typed characters (none when the key types nothing) and the key code.
+struct CalibrationActions {
+  std::function<void()> start;
+  std::function<void()> cancel;
+  std::function<void(std::optional<std::string> characters, int keyCode)> key;
+};
 
 // What the controller asks of the desktop: the tray menu, the glow, the window and modal
 // questions. The Qt shell draws them; the controller's tests record the calls. Every call
@@ -28,7 +51,21 @@ class Desktop {
   virtual void showWindow() = 0;
   virtual void refreshWindow(bool reloadLog) = 0;
 
-  // A modal question with two buttons; true when the first was chosen.
+  // The calibration window: whether it is shown; making it on first use and showing it wired
+  // to `actions`, its picture waiting for the camera; what it says; bringing it to the front;
+  // putting it away.
+  virtual bool calibrationOpen() const = 0;
+  virtual void openCalibration(CalibrationActions actions) = 0;
+  virtual void showCalibration(const CalibrationScreen& screen) = 0;
+  virtual void bringCalibrationForward() = 0;
+  virtual void closeCalibration() = 0;
+  // The calibration window's live picture; or, instead of it, that no camera could be found
+  // and why.
+  virtual void showCalibrationPicture(const FrameSource::Preview& preview) = 0;
+  virtual void showCalibrationCameraMissing(const std::string& reason) = 0;
+
+  // A modal question with two buttons; true when the first was chosen; over the calibration
+  // window while it is open.
   virtual bool confirm(const std::string& title, const std::string& text, const std::string& accept,
                        const std::string& reject) = 0;
   // Opens an address or a file with the desktop's handler; fire and forget.

@@ -74,7 +74,7 @@ std::vector<MenuItemState> menuItems(const MenuFacts& facts) {
 
 MenuIconState menuIconState(const MenuFacts& facts) {
   if (!facts.monitor) return MenuIconState::idle;
-  return facts.monitor->menuIcon(facts.now, permissionNeeded(facts.permission)).state;
+  return menuIcon(*facts.monitor, facts.now, permissionNeeded(facts.permission)).state;
 }
 
 }  // namespace kestrel

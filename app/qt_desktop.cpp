@@ -100,10 +100,47 @@ void QtDesktop::refreshWindow(bool reloadLog) {
   if (window_.isVisible()) window_.refresh(facts(reloadLog));
 }
 
+bool QtDesktop::calibrationOpen() const { return calibration_ && calibration_->isVisible(); }
+
+void QtDesktop::openCalibration(CalibrationActions actions) {
+  if (!calibration_) calibration_ = std::make_unique<CalibrationWindow>();
+  calibration_->setActions(std::move(actions));
+  calibration_->showWaiting();
+  calibration_->place();
+  calibration_->show();
+}
+
+void QtDesktop::showCalibration(const CalibrationScreen& screen) {
+  if (calibration_) calibration_->showScreen(screen);
+}
+
+void QtDesktop::bringCalibrationForward() {
+  if (calibration_) calibration_->bringForward();
+}
+
+void QtDesktop::closeCalibration() {
+  if (!calibration_) return;
+  calibration_->hide();
+  calibration_->setActions({});
+}
+
+void QtDesktop::showCalibrationPicture(const FrameSource::Preview& preview) {
+  if (calibrationOpen()) calibration_->showPicture(preview);
+}
+
+void QtDesktop::showCalibrationCameraMissing(const std::string& reason) {
+  if (calibration_) calibration_->showCameraMissing(qt(reason));
+}
+
 bool QtDesktop::confirm(const std::string& title, const std::string& text, const std::string& accept,
                         const std::string& reject) {
-  QMessageBox box(QMessageBox::Question, qt(title), qt(text), QMessageBox::NoButton,
-                  window_.isVisible() ? &window_ : nullptr);
+  QWidget* over = nullptr;
+  if (calibrationOpen()) {
+    over = calibration_.get();
+  } else if (window_.isVisible()) {
+    over = &window_;
+  }
+  QMessageBox box(QMessageBox::Question, qt(title), qt(text), QMessageBox::NoButton, over);
   QPushButton* yes = box.addButton(qt(accept), QMessageBox::AcceptRole);
   box.addButton(qt(reject), QMessageBox::RejectRole);
   box.setDefaultButton(yes);

@@ -4,8 +4,10 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "app/calibration_window.hpp"
 #include "app/desktop.hpp"
 #include "app/status_window.hpp"
 #include "app/tray_menu.hpp"
@@ -33,6 +35,13 @@ class QtDesktop : public QObject, public Desktop {
   bool windowOpen() const override;
   void showWindow() override;
   void refreshWindow(bool reloadLog) override;
+  bool calibrationOpen() const override;
+  void openCalibration(CalibrationActions actions) override;
+  void showCalibration(const CalibrationScreen& screen) override;
+  void bringCalibrationForward() override;
+  void closeCalibration() override;
+  void showCalibrationPicture(const FrameSource::Preview& preview) override;
+  void showCalibrationCameraMissing(const std::string& reason) override;
   bool confirm(const std::string& title, const std::string& text, const std::string& accept,
                const std::string& reject) override;
   void openAddress(const std::string& address) override;
@@ -44,6 +53,8 @@ class QtDesktop : public QObject, public Desktop {
 
   MenuController& menu() { return menu_; }
   StatusWindow& window() { return window_; }
+  // The calibration window once it has been made.
+  CalibrationWindow* calibrationWindow() { return calibration_.get(); }
   bool polling() const { return poll_.isActive(); }
 
   static TrayAvailable defaultTrayAvailable();
@@ -64,6 +75,8 @@ class QtDesktop : public QObject, public Desktop {
   MenuController menu_;
   QTimer poll_;
   QDBusServiceWatcher watcher_;
+  // A window of its own, made on first use and kept for the next calibration.
+  std::unique_ptr<CalibrationWindow> calibration_;
   bool menuInstalled_ = false;
   // The window is up only because there is no tray, so a tray closes it again.
   bool windowForTray_ = false;

@@ -1,13 +1,17 @@
 #include "camera/frame_source.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 #include <type_traits>
 
 #include "core/launch/camera_selection.hpp"
 #include "core/launch/capture_format.hpp"
 #include "core/launch/frame_rate.hpp"
 #include "core/model/thresholds.hpp"
+#include "vision/vision_error.hpp"
 
 namespace kestrel {
 
@@ -60,6 +64,7 @@ FrameSource::FrameSource(std::unique_ptr<CaptureDevice> device, FrameAnalysis an
 }
 
 FrameSource::~FrameSource() {
+  if (previewSink_) previewSink_->stopped = true;
   onQueue([this] {
     closing_ = true;
     wakeTimer_.cancel();
@@ -74,10 +79,20 @@ std::optional<std::string> FrameSource::start(const std::optional<std::string>& 
 }
 
 std::optional<std::string> FrameSource::startOnQueue(const std::optional<std::string>& pinned) {
-  if (clock_.now() < simulatedOutageUntil_) return std::nullopt;
+  if (clock_.now() < simulatedOutageUntil_) {
+    startFailure_ = "the camera failed";
+    return std::nullopt;
+  }
   const auto chosen = CameraSelection::choose(device_->cameras(), pinned);
-  if (!chosen) return std::nullopt;
-  if (device_->open(*chosen)) return std::nullopt;
+  if (!chosen) {
+    startFailure_ = pinned ? "the camera " + *pinned + " is not connected" : "no camera is connected";
+    return std::nullopt;
+  }
+  if (auto error = device_->open(*chosen)) {
+    startFailure_ = error->message.empty() ? "the camera " + *chosen + " cannot be opened" : error->message;
+    return std::nullopt;
+  }
+  startFailure_.clear();
 
   device_->setFramingMode(FramingMode::cooperative);
   std::vector<CaptureFormat::Candidate> candidates;
@@ -101,7 +116,7 @@ void FrameSource::startKeepingFormat() {
   if (!nativeFormat_ || !device_->setActiveFormat(*nativeFormat_)) device_->usePreset();
   device_->startRunning();
   startedAt_ = clock_.now();
-  setFrameRate(false);
+  setFrameRate(preview_.has_value());
 }
 
 void FrameSource::setFrameRate(bool high) {
@@ -152,6 +167,8 @@ void FrameSource::handleFrame(const CapturedFrame& frame) {
     if (auto arrived = onFrameArrived) main_.post([arrived, now] { arrived(now); });
   }
 
+  if (preview_) showPreview(frame, now);
+
   if (collect_) {
     if (now < collect_->nextAt) return;
     const Seconds began = clock_.monotonic();
@@ -159,6 +176,7 @@ void FrameSource::handleFrame(const CapturedFrame& frame) {
     std::optional<Measurements> measurements;
     if (pixels) measurements = analyze(*pixels);
     const double ms = (clock_.monotonic() - began) * 1000;
+    if (measurements && preview_) notePreviewFaces(*measurements, now);
     if (measurements) collect_->frames.push_back(std::move(*measurements));
     // A frame that could not be read or analysed still uses up its place, so that a burst
     // always ends.
@@ -168,7 +186,7 @@ void FrameSource::handleFrame(const CapturedFrame& frame) {
     if (collect_->remaining > 0) return;
     auto finished = std::move(*collect_);
     collect_.reset();
-    setFrameRate(false);
+    if (!preview_) setFrameRate(false);
     main_.post([done = std::move(finished.done), frames = std::move(finished.frames), ms = finished.ms] {
       done(frames, ms);
     });
@@ -192,6 +210,99 @@ void FrameSource::handleFrame(const CapturedFrame& frame) {
   if (auto check = onCheckFrame) {
     main_.post([check, m = std::move(*measurements), ms, now, copy] { check(m, ms, now, copy); });
   }
+}
+
+void FrameSource::startPreview(int width, int height, PreviewShown shown) {
+  if (previewSink_) previewSink_->stopped = true;
+  auto sink = std::make_shared<PreviewSink>();
+  sink->shown = std::move(shown);
+  previewSink_ = sink;
+  queue_.async([this, width, height, sink = std::move(sink)] {
+    if (closing_) return;
+    const bool wasOn = preview_.has_value();
+    PreviewState state;
+    state.width = std::max(1, width);
+    state.height = std::max(1, height);
+    state.sink = sink;
+    preview_ = std::move(state);
+    if (!wasOn && !collect_ && device_->isRunning()) setFrameRate(true);
+  });
+}
+
+void FrameSource::stopPreview() {
+  if (!previewSink_) return;
+  previewSink_->stopped = true;
+  previewSink_.reset();
+  queue_.async([this] {
+    if (!preview_) return;
+    preview_.reset();
+    if (!closing_ && !collect_ && device_->isRunning()) setFrameRate(false);
+  });
+}
+
+FrameSource::PreviewCounts FrameSource::previewCounts() {
+  return onQueue([this] { return previewCounts_; });
+}
+
+std::string FrameSource::startFailure() {
+  return onQueue([this] { return startFailure_; });
+}
+
+void FrameSource::showPreview(const CapturedFrame& frame, Instant now) {
+  PreviewState& preview = *preview_;
+  // A millisecond of slack, so that a camera at exactly twice the rate keeps every other frame.
+  if (now - preview.lastPosted < 1.0 / previewRate - 0.001) return;
+  if (preview.sink->inFlight.load()) {
+    ++previewCounts_.dropped;
+    return;
+  }
+  const std::optional<Frame> pixels = frame.pixels();
+  if (!pixels || pixels->width <= 0 || pixels->height <= 0) return;
+  if (!collect_ && now - preview.lastAnalysed >= previewAnalysisSpacing) {
+    preview.lastAnalysed = now;
+    if (auto measurements = analyze(*pixels)) notePreviewFaces(*measurements, now);
+  }
+  cv::Mat bgr;
+  try {
+    bgr = toBgr(*pixels);
+  } catch (const VisionError&) {
+    return;
+  }
+  const double scale = std::min(static_cast<double>(preview.width) / bgr.cols,
+                                static_cast<double>(preview.height) / bgr.rows);
+  const int width = std::clamp(static_cast<int>(std::lround(bgr.cols * scale)), 1, preview.width);
+  const int height = std::clamp(static_cast<int>(std::lround(bgr.rows * scale)), 1, preview.height);
+  cv::Mat scaled;
+  cv::resize(bgr, scaled, cv::Size(width, height), 0, 0, scale < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
+  cv::Mat mirrored;
+  cv::flip(scaled, mirrored, 1);
+
+  Preview out{frameFromBgr(mirrored), {}};
+  if (now - preview.facesAt <= previewFaceLifetime) {
+    for (const Rect& share : preview.faces) {
+      out.faces.push_back({share.minX * width, share.minY * height, share.width * width, share.height * height});
+    }
+  }
+  preview.lastPosted = now;
+  ++previewCounts_.posted;
+  preview.sink->inFlight = true;
+  main_.post([sink = preview.sink, out = std::move(out)] {
+    if (!sink->stopped) sink->shown(out);
+    sink->inFlight = false;
+  });
+}
+
+void FrameSource::notePreviewFaces(const Measurements& measurements, Instant at) {
+  if (measurements.frameWidth <= 0 || measurements.frameHeight <= 0) return;
+  const double w = measurements.frameWidth;
+  const double h = measurements.frameHeight;
+  std::vector<Rect> faces;
+  // Measurements put the origin at the lower left; the picture is mirrored and starts at the top.
+  for (const Face& face : measurements.faces) {
+    faces.push_back({1 - face.box.maxX() / w, 1 - face.box.maxY() / h, face.box.width / w, face.box.height / h});
+  }
+  preview_->faces = std::move(faces);
+  preview_->facesAt = at;
 }
 
 std::optional<Measurements> FrameSource::analyze(const Frame& pixels) {

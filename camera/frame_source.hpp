@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -17,6 +18,7 @@
 #include "core/monitor/camera_duty.hpp"
 #include "core/monitor/check_scheduler.hpp"
 #include "core/base/instant.hpp"
+#include "core/model/geometry.hpp"
 #include "core/model/measurements.hpp"
 #include "core/base/serial_queue.hpp"
 
@@ -41,8 +43,29 @@ class FrameSource {
     BurstDone done;
   };
 
+  // A picture for a live view: a frame scaled down to fit the view, mirrored left to right as
+  // a mirror shows the user, with the faces last seen in the pixels of the picture (origin at
+  // its top-left corner, y downwards).
+  struct Preview {
+    Frame picture;  // BGR
+    std::vector<Rect> faces;
+  };
+  using PreviewShown = std::function<void(const Preview&)>;
+  // Pictures handed to the view so far, and pictures left out because the view had not yet
+  // taken the one before.
+  struct PreviewCounts {
+    std::int64_t posted = 0;
+    std::int64_t dropped = 0;
+  };
+
   static constexpr Instant distantPast = -std::numeric_limits<double>::infinity();
   static constexpr Seconds arrivalReportSpacing = 1.0;
+  // At most this many preview pictures a second.
+  static constexpr double previewRate = 15;
+  // Outside a burst, a preview frame is analysed for its face box at most this often.
+  static constexpr Seconds previewAnalysisSpacing = 0.5;
+  // A face box older than this is no longer drawn.
+  static constexpr Seconds previewFaceLifetime = 1.5;
 
   // Set before `start`; each runs on the main thread.
   // Frames are flowing; at most once a second.
@@ -84,6 +107,18 @@ class FrameSource {
   // Test aid. Waits for the camera queue: stops the camera as if it had failed and makes
   // `start` find no camera for `outage` seconds; then reports a runtime error.
   void simulateFailure(Seconds outage);
+  // Starts a live preview for a view of `width` × `height` pixels, replacing one running: each
+  // picture is made on the camera queue and posted to the main thread for `shown`, at most
+  // `previewRate` a second, and left out, never queued, while the one posted before has not
+  // been shown yet. While a preview runs the camera keeps its high frame rate.
+  void startPreview(int width, int height, PreviewShown shown);
+  // Ends the preview; nothing posted before is shown any more. From the caller's thread, the
+  // one that started it.
+  void stopPreview();
+  // Waits for the camera queue.
+  PreviewCounts previewCounts();
+  // Waits for the camera queue: why the last start found no camera to start, for the user.
+  std::string startFailure();
   // Waits for the camera queue: the identifier of the camera in use.
   std::optional<std::string> deviceID();
   // Waits for the camera queue: whether the camera streams (it does not while dozing).
@@ -101,6 +136,8 @@ class FrameSource {
   // What runs on the camera queue.
   std::optional<std::string> startOnQueue(const std::optional<std::string>& pinned);
   void handleFrame(const CapturedFrame& frame);
+  void showPreview(const CapturedFrame& frame, Instant now);
+  void notePreviewFaces(const Measurements& measurements, Instant at);
   void handleNotice(const CaptureNotice& notice);
   void startKeepingFormat();
   void setFrameRate(bool high);
@@ -132,6 +169,27 @@ class FrameSource {
   bool checksEnabled_ = true;
   bool copyCheckFrames_ = false;
   bool closing_ = false;
+  std::string startFailure_;
+
+  // The preview's side that the main thread sees: set when a picture is on its way, and
+  // stopped for good when the preview ends.
+  struct PreviewSink {
+    PreviewShown shown;
+    std::atomic<bool> inFlight{false};
+    std::atomic<bool> stopped{false};
+  };
+  struct PreviewState {
+    int width = 0;
+    int height = 0;
+    std::shared_ptr<PreviewSink> sink;
+    Instant lastPosted = distantPast;
+    Instant lastAnalysed = distantPast;
+    std::vector<Rect> faces;  // as shares of the frame, mirrored, origin at the top left
+    Instant facesAt = distantPast;
+  };
+  std::optional<PreviewState> preview_;
+  PreviewCounts previewCounts_;
+  std::shared_ptr<PreviewSink> previewSink_;  // the caller's thread only
 
   class QueueExecutor;
   std::unique_ptr<QueueExecutor> frameQueue_;

@@ -35,38 +35,40 @@ struct FrameSize {
 };
 
 // The decisions about a V4L2 camera's formats, frame sizes and frame rates.
-struct V4l2Formats {
-  // The four characters of a pixel format ("NV12"); other bytes as '?'.
-  static std::string fourccText(std::uint32_t fourcc);
-  // Pixel formats whose frames can be read: NV12 and YU12 (4:2:0, handed over as they are),
-  // and YUYV, MJPEG, JPEG, BGR3 and RGB3 (turned into BGR).
-  static bool handled(std::uint32_t fourcc);
-  static bool isYUV420(std::uint32_t fourcc);
+namespace V4l2Formats {
 
-  // Frames per second of an interval; 0 for an empty one.
-  static double rate(const Fraction& interval);
-  // The rate ranges of a size. A list of intervals makes one range from the slowest to the
-  // fastest (a rate in between is set to the nearest offered, `intervalFor`); a stepwise or
-  // continuous span is its own range. No intervals at all: no ranges.
-  static std::vector<FrameRateRange> rateRanges(const FrameIntervals& intervals);
-  // The interval to ask for `rate`: from a list, the slowest offered rate that is at least
-  // `rate`, or the fastest when none is; otherwise a thousand over the rate times a thousand.
-  static Fraction intervalFor(double rate, const FrameIntervals& intervals);
+// The four characters of a pixel format ("NV12"); other bytes as '?'.
+std::string fourccText(std::uint32_t fourcc);
+// Pixel formats whose frames can be read: NV12 and YU12 (4:2:0, handed over as they are),
+// and YUYV, MJPEG, JPEG, BGR3 and RGB3 (turned into BGR).
+bool handled(std::uint32_t fourcc);
+bool isYUV420(std::uint32_t fourcc);
 
-  // Whether a stream must be restarted for a rate the driver accepted while streaming to
-  // take effect at once. Drivers that accept it (vivid among them) still deliver the frame in
-  // flight at the interval in force, which at an idle rate of one frame a second delays a
-  // burst by up to a second. Only a faster rate is worth the restart; an unknown interval in
-  // force is left alone.
-  static bool restartForRate(const std::optional<Fraction>& current, const Fraction& accepted);
+// Frames per second of an interval; 0 for an empty one.
+double rate(const Fraction& interval);
+// The rate ranges of a size. A list of intervals makes one range from the slowest to the
+// fastest (a rate in between is set to the nearest offered, `intervalFor`); a stepwise or
+// continuous span is its own range. No intervals at all: no ranges.
+std::vector<FrameRateRange> rateRanges(const FrameIntervals& intervals);
+// The interval to ask for `rate`: from a list, the slowest offered rate that is at least
+// `rate`, or the fastest when none is; otherwise a thousand over the rate times a thousand.
+Fraction intervalFor(double rate, const FrameIntervals& intervals);
 
-  // The sizes offered by a stepwise or continuous size range: the common sizes 640x360,
-  // 640x480, 1280x720 and 1920x1080 that fit its steps, then its largest size.
-  static std::vector<FrameSize> stepwiseSizes(FrameSize smallest, FrameSize largest, FrameSize step);
+// Whether a stream must be restarted for a rate the driver accepted while streaming to
+// take effect at once. Drivers that accept it (vivid among them) still deliver the frame in
+// flight at the interval in force, which at an idle rate of one frame a second delays a
+// burst by up to a second. Only a faster rate is worth the restart; an unknown interval in
+// force is left alone.
+bool restartForRate(const std::optional<Fraction>& current, const Fraction& accepted);
 
-  // The pixel format to ask for at the 1280 by 720 preset: the first handled one, in the
-  // camera's own order; none when the camera offers nothing that can be read.
-  static std::optional<std::uint32_t> presetFourcc(const std::vector<std::uint32_t>& offered);
-};
+// The sizes offered by a stepwise or continuous size range: the common sizes 640x360,
+// 640x480, 1280x720 and 1920x1080 that fit its steps, then its largest size.
+std::vector<FrameSize> stepwiseSizes(FrameSize smallest, FrameSize largest, FrameSize step);
+
+// The pixel format to ask for at the 1280 by 720 preset: the first handled one, in the
+// camera's own order; none when the camera offers nothing that can be read.
+std::optional<std::uint32_t> presetFourcc(const std::vector<std::uint32_t>& offered);
+
+}  // namespace V4l2Formats
 
 }  // namespace kestrel

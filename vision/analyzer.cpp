@@ -5,8 +5,9 @@
 #include <opencv2/imgproc.hpp>
 #include <string>
 
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 #include "core/model/thresholds.hpp"
+#include "vision/hand_region.hpp"
 #include "vision/head_pose.hpp"
 #include "vision/model_store.hpp"
 #include "vision/vision_error.hpp"
@@ -47,7 +48,7 @@ Body bodyOf(const PoseLandmarks& pose, cv::Size size, const Flip& flip) {
 // around and below the chin, in image coordinates (y down).
 cv::Rect2f chinArea(const cv::Rect2f& face, cv::Size size, const Flip& flip) {
   const Rect frame{0, 0, static_cast<double>(size.width), static_cast<double>(size.height)};
-  const Rect chin = JawModule::chinRegion(flip(face), frame, Thresholds());
+  const Rect chin = HeadChinGeometry::chinRegion(flip(face), frame, Thresholds());
   return {static_cast<float>(chin.minX), static_cast<float>(size.height - (chin.minY + chin.height)),
           static_cast<float>(chin.width), static_cast<float>(chin.height)};
 }

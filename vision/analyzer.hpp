@@ -11,7 +11,8 @@
 #include "vision/face_detector.hpp"
 #include "vision/face_mesh.hpp"
 #include "vision/frame.hpp"
-#include "vision/hand_tracker.hpp"
+#include "vision/hand_landmarker.hpp"
+#include "vision/palm_detector.hpp"
 #include "vision/pose_estimator.hpp"
 
 namespace kestrel {

@@ -10,10 +10,9 @@ namespace kestrel {
 namespace {
 
 using testing::ControllerRig;
+using testing::laptopCamera;
 using testing::noon;
 using Lines = std::vector<std::string>;
-
-FakeCamera::Camera laptopCamera() { return {"cam", {{640, 360, "NV12", true, {{1, 30}}}}, std::nullopt}; }
 
 TEST(AppController, ACheckRunsFromItsFirstFrameToTheLogTheChimeAndAPicture) {
   ControllerRig rig;
@@ -35,14 +34,15 @@ TEST(AppController, ACheckRunsFromItsFirstFrameToTheLogTheChimeAndAPicture) {
   EXPECT_EQ(rig.desktop.glowUpdates.back(), std::vector<MonitorEvent>{});
 }
 
-TEST(AppController, WithoutCalibrationChecksAreIgnoredAndCalibrationIsAskedFor) {
+TEST(AppController, WithoutCalibrationTheCalibrationWindowOpensAndNoCheckIsTaken) {
   ControllerRig rig({}, /*calibrated=*/false);
   rig.start();
   rig.advance(180);
-  EXPECT_TRUE(rig.logged("calibration window unavailable in this build"));
-  // Nothing could be judged, so the camera is not even started.
-  EXPECT_EQ(rig.camera->starts(), 0);
-  EXPECT_EQ(rig.dayLines(noon), Lines{"event launch"});
+  EXPECT_TRUE(rig.desktop.calibrationShown);
+  EXPECT_TRUE(rig.logged("calibration window shown step=sitWell"));
+  // The camera runs for the window's picture, but nothing is judged while calibrating.
+  EXPECT_EQ(rig.camera->starts(), 1);
+  EXPECT_EQ(rig.dayLines(noon), (Lines{"event launch", "event calibration_start"}));
 }
 
 TEST(AppController, ALostCameraIsRetriedEveryFiveSecondsAndIsBackOnlyWithItsFirstFrame) {
@@ -168,8 +168,10 @@ TEST(AppController, ASettingsChangeReachesTheMonitorTheCameraAndTheFileWithALine
   rig.log.clear();
   rig.controller->updateSettings(changed);
   rig.controller->updateSettings(changed);  // unchanged: nothing at all
+  rig.settle();
 
-  EXPECT_EQ(rig.messages(), (Lines{"setting glow=false", "setting checkInterval=15"}));
+  // One line per changed setting; the dozing camera's wake is planned anew for the interval.
+  EXPECT_EQ(rig.messages(), (Lines{"setting glow=false", "setting checkInterval=15", "camera doze replanned wake=10"}));
   EXPECT_FALSE(rig.controller->monitor().glowEnabled());
   EXPECT_EQ(rig.controller->monitor().checkInterval(), CheckInterval::s15);
   const SettingValues stored = SettingsFile{rig.paths().settingsFile}.load();

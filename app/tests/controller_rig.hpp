@@ -33,8 +33,20 @@ class RecordingDesktop final : public Desktop {
   std::int64_t windowRefreshes = 0;
   bool answer = true;
   std::vector<std::string> questions;
+  std::vector<std::string> texts;  // of the questions
   std::vector<std::string> addresses;
   std::int64_t quits = 0;
+  // The calibration window.
+  bool calibrationShown = false;
+  CalibrationActions calibrationActions;
+  std::vector<CalibrationScreen> calibrationScreens;  // as shown, one entry per change
+  std::int64_t calibrationOpens = 0;
+  std::int64_t calibrationForwards = 0;
+  std::int64_t calibrationPictures = 0;
+  std::vector<FrameSource::Preview> lastPictures;  // the last few
+  std::vector<std::string> cameraMissing;
+  // A real desktop that shows the calibration window too (the window's own tests).
+  Desktop* calibrationOn = nullptr;
 
   void installMenu() override { ++menusInstalled; }
   void refreshMenu() override { ++menuRefreshes; }
@@ -42,8 +54,39 @@ class RecordingDesktop final : public Desktop {
   bool windowOpen() const override { return open; }
   void showWindow() override { open = true; }
   void refreshWindow(bool) override { ++windowRefreshes; }
-  bool confirm(const std::string& title, const std::string&, const std::string&, const std::string&) override {
+  bool calibrationOpen() const override { return calibrationShown; }
+  void openCalibration(CalibrationActions actions) override {
+    ++calibrationOpens;
+    calibrationShown = true;
+    calibrationActions = actions;
+    if (calibrationOn) calibrationOn->openCalibration(std::move(actions));
+  }
+  void showCalibration(const CalibrationScreen& screen) override {
+    if (calibrationScreens.empty() || calibrationScreens.back() != screen) calibrationScreens.push_back(screen);
+    if (calibrationOn) calibrationOn->showCalibration(screen);
+  }
+  void bringCalibrationForward() override {
+    ++calibrationForwards;
+    if (calibrationOn) calibrationOn->bringCalibrationForward();
+  }
+  void closeCalibration() override {
+    calibrationShown = false;
+    calibrationActions = {};
+    if (calibrationOn) calibrationOn->closeCalibration();
+  }
+  void showCalibrationPicture(const FrameSource::Preview& preview) override {
+    ++calibrationPictures;
+    lastPictures.push_back(preview);
+    if (lastPictures.size() > 3) lastPictures.erase(lastPictures.begin());
+    if (calibrationOn) calibrationOn->showCalibrationPicture(preview);
+  }
+  void showCalibrationCameraMissing(const std::string& reason) override {
+    cameraMissing.push_back(reason);
+    if (calibrationOn) calibrationOn->showCalibrationCameraMissing(reason);
+  }
+  bool confirm(const std::string& title, const std::string& text, const std::string&, const std::string&) override {
     questions.push_back(title);
+    texts.push_back(text);
     return answer;
   }
   void openAddress(const std::string& address) override { addresses.push_back(address); }
@@ -82,6 +125,8 @@ class FakeLoginItem final : public LoginItemService {
   bool isReadOnlyVolume() override { return readOnly; }
 };
 
+inline FakeCamera::Camera laptopCamera() { return {"cam", {{640, 360, "NV12", true, {{1, 30}}}}, std::nullopt}; }
+
 // Photos are not looked at here; an encoder that hands back fixed bytes keeps OpenCV out.
 class FixedPhotos final : public PhotoEncoder {
  public:
@@ -112,8 +157,7 @@ struct ControllerRig {
   }
 
   void make(std::vector<std::string> arguments) {
-    auto device = std::make_unique<FakeCamera>(
-        clock, std::vector<FakeCamera::Camera>{{"cam", {{640, 360, "NV12", true, {{1, 30}}}}, std::nullopt}});
+    auto device = std::make_unique<FakeCamera>(clock, std::vector<FakeCamera::Camera>{laptopCamera()});
     camera = device.get();
     int next = 0;
     AppParts parts{clock,

@@ -5,12 +5,10 @@
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
+#include <QPainter>
 #include <QTemporaryDir>
 
-#include <QPainter>
-
-#include "app/tests/artifacts.hpp"
-#include "app/tests/qt_application.hpp"
+#include "app/tests/support.hpp"
 
 namespace kestrel {
 namespace {

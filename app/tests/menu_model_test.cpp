@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "core/tests/support/monitor_harness.hpp"
+#include "app/tests/support.hpp"
 
 namespace kestrel {
 
@@ -17,22 +17,14 @@ namespace {
 
 using namespace testing;
 using Id = MenuItemId;
-
-constexpr Instant now = 1'000'000;
+using Items = std::vector<MenuItemState>;
 
 MenuItemState state(Id id, std::string title, bool visible = true, bool enabled = true) {
-  MenuItemState s;
-  s.id = id;
-  s.title = std::move(title);
-  s.visible = visible;
-  s.enabled = enabled;
-  return s;
+  return {id, std::move(title), visible, enabled, id == Id::login, false};
 }
 
 // The menu of a calibrated monitor that has seen nothing yet.
-std::vector<MenuItemState> watchingMenu() {
-  MenuItemState login = state(Id::login, "Start at login");
-  login.checkable = true;
+Items watchingMenu() {
   return {
       state(Id::status, "Watching", true, false),
       state(Id::score, "Today's score: —", true, false),
@@ -44,155 +36,84 @@ std::vector<MenuItemState> watchingMenu() {
       state(Id::hideGlow, "Hide glow 1 hour"),
       state(Id::pauseHour, "Pause 1 hour"),
       state(Id::pauseResume, "Pause until resumed"),
-      login,
+      state(Id::login, "Start at login"),
       state(Id::version, "Version abc1234", true, false),
       state(Id::update, "Check for updates…", false),
       state(Id::quit, "Quit Kestrel"),
   };
 }
 
-MenuFacts factsOf(const Monitor& monitor) {
-  MenuFacts facts;
-  facts.monitor = &monitor;
-  facts.now = now;
-  facts.permission = CameraPermission::authorized;
-  facts.versionLine = "Version abc1234";
-  return facts;
-}
-
-MenuItemState& find(std::vector<MenuItemState>& items, Id id) {
+MenuItemState& find(Items& items, Id id) {
   for (auto& item : items) {
     if (item.id == id) return item;
   }
   throw std::out_of_range("no such item");
 }
 
-TEST(MenuModel, WatchingMenuHasEveryItemInOrder) {
-  Monitor monitor = makeMonitor();
-  MenuFacts facts = factsOf(monitor);
-  EXPECT_EQ(menuItems(facts), watchingMenu());
-  EXPECT_EQ(menuIconState(facts), MenuIconState::idle);
-}
-
+// The titles, ticks and states come from the core's texts, tested there; these cases are
+// what the menu itself decides from each fact.
 TEST(MenuModel, FollowsTheMonitorAndTheFacts) {
+  using Facts = std::function<void(Monitor&, MenuFacts&)>;
+  const auto cameraNeeded = [](Items& items) {
+    find(items, Id::status).title = "Camera access needed";
+    find(items, Id::cameraAccess).visible = true;
+  };
   struct Case {
     const char* name;
-    std::function<void(Monitor&, MenuFacts&)> setUp;
-    std::function<void(std::vector<MenuItemState>&)> expect;
-    MenuIconState icon;
+    Facts setUp;
+    std::function<void(Items&)> expect;
+    MenuIconState icon = MenuIconState::idle;
   };
   const Case cases[] = {
-      {"paused indefinitely",
-       [](Monitor& m, MenuFacts&) { m.handle(input::Pause{std::nullopt, now - 10}); },
-       [](auto& items) {
+      {"watching", [](Monitor&, MenuFacts&) {}, [](Items&) {}},
+      {"paused", [](Monitor& m, MenuFacts&) { m.handle(input::Pause{std::nullopt, now - 10}); },
+       [](Items& items) {
          find(items, Id::status).title = "Paused";
          find(items, Id::pauseHour).visible = false;
          find(items, Id::pauseResume).title = "Resume";
-       },
-       MenuIconState::idle},
-      {"timed pause running",
-       [](Monitor& m, MenuFacts&) { m.handle(input::Pause{now + 1, now - 3599}); },
-       [](auto& items) {
-         find(items, Id::status).title = "Paused for an hour";
-         find(items, Id::pauseHour).visible = false;
-         find(items, Id::pauseResume).title = "Resume";
-       },
-       MenuIconState::idle},
-      {"timed pause run out",
-       [](Monitor& m, MenuFacts&) { m.handle(input::Pause{now, now - 3600}); },
-       [](auto&) {},
-       MenuIconState::idle},
-      {"permission denied",
-       [](Monitor&, MenuFacts& f) { f.permission = CameraPermission::denied; },
-       [](auto& items) {
-         find(items, Id::status).title = "Camera access needed";
-         find(items, Id::cameraAccess).visible = true;
-       },
+       }},
+      {"permission denied", [](Monitor&, MenuFacts& f) { f.permission = CameraPermission::denied; }, cameraNeeded,
        MenuIconState::cameraProblem},
-      {"permission restricted",
-       [](Monitor&, MenuFacts& f) { f.permission = CameraPermission::restricted; },
-       [](auto& items) {
-         find(items, Id::status).title = "Camera access needed";
-         find(items, Id::cameraAccess).visible = true;
-       },
-       MenuIconState::cameraProblem},
-      {"permission not yet determined", [](Monitor&, MenuFacts& f) { f.permission = CameraPermission::notDetermined; },
-       [](auto&) {}, MenuIconState::idle},
-      {"glow off",
-       [](Monitor& m, MenuFacts&) { m.setGlowEnabled(false); },
-       [](auto& items) { find(items, Id::hideGlow).enabled = false; },
-       MenuIconState::idle},
-      {"a score of 72",
-       [](Monitor&, MenuFacts& f) { f.scorePercent = 72; },
-       [](auto& items) { find(items, Id::score).title = "Today's score: 72 %"; },
-       MenuIconState::idle},
-      {"a score of 0",
-       [](Monitor&, MenuFacts& f) { f.scorePercent = 0; },
-       [](auto& items) { find(items, Id::score).title = "Today's score: 0 %"; },
-       MenuIconState::idle},
-      {"a good check", [](Monitor& m, MenuFacts&) { m.handle(input::Check{judged(good()), now - 5}); }, [](auto&) {},
-       MenuIconState::good},
-      {"a bad check",
-       [](Monitor& m, MenuFacts&) { m.handle(input::Check{judged(bad()), now - 5}); },
-       [](auto&) {},
+      {"permission restricted", [](Monitor&, MenuFacts& f) { f.permission = CameraPermission::restricted; },
+       cameraNeeded, MenuIconState::cameraProblem},
+      {"permission not yet asked", [](Monitor&, MenuFacts& f) { f.permission = CameraPermission::notDetermined; },
+       [](Items&) {}},
+      {"glow off", [](Monitor& m, MenuFacts&) { m.setGlowEnabled(false); },
+       [](Items& items) { find(items, Id::hideGlow).enabled = false; }},
+      {"a score", [](Monitor&, MenuFacts& f) { f.scorePercent = 72; },
+       [](Items& items) { find(items, Id::score).title = "Today's score: 72 %"; }},
+      {"a bad check", [](Monitor& m, MenuFacts&) { m.handle(input::Check{judged(bad()), now - 5}); }, [](Items&) {},
        MenuIconState::bad},
       {"a second wrong tap on the hand today",
        [](Monitor& m, MenuFacts&) {
          const WrongTaps taps{{m.wrongTapKey(now, AlertModule::hand), 2}};
          m = Monitor(Thresholds{}, Calendar::utc(), true, false, taps, countingIDs());
        },
-       [](auto& items) { find(items, Id::recalibrateBadge).visible = true; },
-       MenuIconState::idle},
-      {"one wrong tap only",
-       [](Monitor& m, MenuFacts&) {
-         const WrongTaps taps{{m.wrongTapKey(now, AlertModule::head), 1}};
-         m = Monitor(Thresholds{}, Calendar::utc(), true, false, taps, countingIDs());
-       },
-       [](auto&) {},
-       MenuIconState::idle},
-      {"login item enabled",
-       [](Monitor&, MenuFacts& f) { f.login = LoginItemStatus::enabled; },
-       [](auto& items) { find(items, Id::login).checked = true; },
-       MenuIconState::idle},
-      {"login item waiting for approval",
-       [](Monitor&, MenuFacts& f) { f.login = LoginItemStatus::requiresApproval; },
-       [](auto& items) {
+       [](Items& items) { find(items, Id::recalibrateBadge).visible = true; }},
+      {"login item enabled", [](Monitor&, MenuFacts& f) { f.login = LoginItemStatus::enabled; },
+       [](Items& items) { find(items, Id::login).checked = true; }},
+      {"login item waiting for approval", [](Monitor&, MenuFacts& f) { f.login = LoginItemStatus::requiresApproval; },
+       [](Items& items) {
          find(items, Id::login).title = "Start at login (needs approval in your desktop's autostart settings)";
-       },
-       MenuIconState::idle},
-      {"an update link",
-       [](Monitor&, MenuFacts& f) { f.hasUpdateLink = true; },
-       [](auto& items) { find(items, Id::update).visible = true; },
-       MenuIconState::idle},
-      {"a test copy",
-       [](Monitor&, MenuFacts& f) { f.testCopyMark = TestCopyMark::standard(); },
-       [](auto& items) {
+       }},
+      {"an update link", [](Monitor&, MenuFacts& f) { f.hasUpdateLink = true; },
+       [](Items& items) { find(items, Id::update).visible = true; }},
+      {"a test copy", [](Monitor&, MenuFacts& f) { f.testCopyMark = TestCopyMark::standard(); },
+       [](Items& items) {
          items.insert(items.begin(), state(Id::testCopy, "Test copy — not your Kestrel", true, false));
-       },
-       MenuIconState::idle},
-      {"not calibrated",
-       [](Monitor& m, MenuFacts&) { m = makeMonitor(false); },
-       [](auto& items) { find(items, Id::status).title = "Not calibrated · choose Calibrate…"; },
-       MenuIconState::idle},
+       }},
+      {"before the monitor starts", [](Monitor&, MenuFacts& f) { f.monitor = nullptr; },
+       [](Items& items) { find(items, Id::status).title = "Starting…"; }},
   };
   for (const Case& c : cases) {
     Monitor monitor = makeMonitor();
     MenuFacts facts = factsOf(monitor);
     c.setUp(monitor, facts);
-    std::vector<MenuItemState> expected = watchingMenu();
+    Items expected = watchingMenu();
     c.expect(expected);
     EXPECT_EQ(menuItems(facts), expected) << c.name;
     EXPECT_EQ(menuIconState(facts), c.icon) << c.name;
   }
-}
-
-TEST(MenuModel, BeforeTheMonitorStartsShowsTheInitialTitles) {
-  MenuFacts facts;
-  facts.versionLine = "Version abc1234";
-  std::vector<MenuItemState> expected = watchingMenu();
-  find(expected, Id::status).title = "Starting…";
-  EXPECT_EQ(menuItems(facts), expected);
-  EXPECT_EQ(menuIconState(facts), MenuIconState::idle);
 }
 
 }  // namespace

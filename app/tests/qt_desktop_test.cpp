@@ -9,8 +9,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/tests/qt_application.hpp"
-#include "core/tests/support/monitor_harness.hpp"
+#include "app/tests/support.hpp"
 #include "testing/recording_log.hpp"
 
 namespace kestrel {
@@ -31,8 +30,6 @@ namespace {
 using namespace testing;
 using Id = MenuItemId;
 
-constexpr Instant now = 1'000'000;
-
 struct DesktopRig {
   QApplication& application = qtApplication();  // before any widget
   Monitor monitor = makeMonitor();
@@ -47,10 +44,7 @@ struct DesktopRig {
   // As the controller gives them: the score and login status only when the view opens.
   MenuFacts facts(bool opening) {
     asked.push_back(opening);
-    MenuFacts f;
-    f.monitor = &monitor;
-    f.now = now;
-    f.permission = CameraPermission::authorized;
+    MenuFacts f = factsOf(monitor);
     f.hasUpdateLink = true;
     if (opening) {
       f.scorePercent = 72;
@@ -59,15 +53,6 @@ struct DesktopRig {
     return f;
   }
 };
-
-TEST(QtDesktop, WithATrayInstallsTheMenuOnly) {
-  DesktopRig rig;
-  rig.tray = true;
-  rig.desktop.installMenu();
-  EXPECT_TRUE(rig.desktop.menu().installed());
-  EXPECT_FALSE(rig.desktop.windowOpen());
-  EXPECT_FALSE(rig.desktop.polling());
-}
 
 TEST(QtDesktop, WithoutATrayShowsTheWindowUntilATrayAppears) {
   struct Case {
@@ -97,10 +82,13 @@ TEST(QtDesktop, WithoutATrayShowsTheWindowUntilATrayAppears) {
   }
 }
 
-TEST(QtDesktop, KeepsWhatTheLastOpeningReadUntilTheNext) {
+TEST(QtDesktop, WithATrayInstallsTheMenuOnlyAndKeepsWhatTheLastOpeningReadUntilTheNext) {
   DesktopRig rig;
   rig.tray = true;
   rig.desktop.installMenu();
+  EXPECT_TRUE(rig.desktop.menu().installed());
+  EXPECT_FALSE(rig.desktop.windowOpen());
+  EXPECT_FALSE(rig.desktop.polling());
   QAction* score = rig.desktop.menu().action(Id::score);
   QAction* login = rig.desktop.menu().action(Id::login);
   EXPECT_EQ(score->text(), QStringLiteral("Today's score: —"));
@@ -115,7 +103,6 @@ TEST(QtDesktop, KeepsWhatTheLastOpeningReadUntilTheNext) {
 
 TEST(QtDesktop, TheWindowReadsTheScoreWhenShownAndWhenTheLogChanged) {
   DesktopRig rig;
-  rig.tray = true;
   rig.desktop.refreshWindow(true);  // closed: nothing to draw
   EXPECT_TRUE(rig.asked.empty());
   rig.desktop.showWindow();
@@ -145,7 +132,6 @@ TEST(QtDesktop, OpensPathsAsFilesAndOnlyAddressesThatParse) {
       {"/usr/share/kestrel/camera-access.html", "file:///usr/share/kestrel/camera-access.html"},
       {"/tmp/with space.html", "file:///tmp/with%20space.html"},
       {"no address", std::nullopt},
-      {"", std::nullopt},
       {"https://bad host/", std::nullopt},
   };
   for (const auto& [address, expected] : cases) {

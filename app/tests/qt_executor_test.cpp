@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QThread>
+#include <algorithm>
+#include <numeric>
 #include <thread>
 #include <vector>
 
-#include "app/tests/qt_application.hpp"
+#include "app/tests/support.hpp"
 
 namespace kestrel {
 namespace {
@@ -32,16 +33,9 @@ TEST(QtExecutor, RunsTasksFromAnyThreadOnTheMainThreadInOrder) {
     });
   }
   for (auto& p : posters) p.join();
-  const QDeadlineTimer deadline(5000);
-  auto done = [&] {
-    for (const auto& r : ran) {
-      if (r.size() < static_cast<std::size_t>(tasks)) return false;
-    }
-    return true;
-  };
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  testing::eventually([&] { return std::all_of(ran.begin(), ran.end(), [](auto& r) { return r.size() == std::size_t{tasks}; }); });
   std::vector<int> expected(tasks);
-  for (int i = 0; i < tasks; ++i) expected[i] = i;
+  std::iota(expected.begin(), expected.end(), 0);
   for (const auto& r : ran) EXPECT_EQ(r, expected);
   EXPECT_EQ(offMain, 0);
 }

@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/tests/qt_application.hpp"
+#include "app/tests/support.hpp"
 #include "testing/recording_log.hpp"
 
 namespace kestrel {
@@ -23,16 +23,7 @@ void PrintTo(SystemEvent e, std::ostream* os) { *os << toText(e); }
 namespace {
 
 using E = SystemEvent;
-
-bool eventually(const std::function<bool()>& done, int milliseconds = 5000) {
-  const QDeadlineTimer deadline(milliseconds);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(5);
-  }
-  return true;
-}
+using testing::eventually;
 
 // Lets the buses deliver for a while, for steps after which nothing may happen.
 void settle(int milliseconds = 300) {
@@ -157,6 +148,22 @@ struct EventsRig {
   void start() { start(system.connect()); }
 };
 
+// One thing another program does, and every event seen after it so far.
+struct Step {
+  const char* name;
+  std::function<void()> act;
+  std::vector<SystemEvent> seen;
+};
+
+void expectSteps(EventsRig& rig, const std::vector<Step>& steps) {
+  for (const Step& step : steps) {
+    step.act();
+    eventually([&] { return rig.seen.size() >= step.seen.size(); });
+    settle();
+    EXPECT_EQ(rig.seen, step.seen) << step.name;
+  }
+}
+
 #define SKIP_WITHOUT_BUS_TOOLS() \
   if (!haveTools()) GTEST_SKIP() << "dbus-daemon, dbus-send, gdbus or python3-dbus missing"
 
@@ -201,12 +208,7 @@ TEST(SystemEvents, EachLockAndUnlockOnceWhicheverSourcesFire) {
   const auto screenSaver = [&](const char* path, const char* interface, bool active) {
     send(rig.session, {path, QString(interface) + ".ActiveChanged", active ? "boolean:true" : "boolean:false"});
   };
-  struct Step {
-    const char* name;
-    std::function<void()> act;
-    std::vector<SystemEvent> seen;  // all so far
-  };
-  const Step steps[] = {
+  expectSteps(rig, {
       {"freedesktop saver on", [&] { screenSaver("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", true); },
        {E::lock}},
       {"logind locked too", [&] { rig.logind->setLockedHint(true); }, {E::lock}},
@@ -218,41 +220,29 @@ TEST(SystemEvents, EachLockAndUnlockOnceWhicheverSourcesFire) {
        {E::lock, E::unlock, E::lock}},
       {"GNOME saver off", [&] { screenSaver("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", false); },
        {E::lock, E::unlock, E::lock, E::unlock}},
-  };
-  for (const Step& step : steps) {
-    step.act();
-    eventually([&] { return rig.seen.size() >= step.seen.size(); });
-    settle();
-    EXPECT_EQ(rig.seen, step.seen) << step.name;
-  }
+  });
 }
 
 TEST(SystemEvents, DisplaySleepFollowsThePowerSaveMode) {
   SKIP_WITHOUT_BUS_TOOLS();
   EventsRig rig(false);
   rig.start();
-  struct Step {
-    const char* name;
-    QString interface;
-    QString changed;
-    std::vector<SystemEvent> seen;  // all so far
+  const auto mode = [&](int value, const QString& interface = "org.gnome.Mutter.DisplayConfig") {
+    return [&rig, value, interface] {
+      emitProperties(rig.session, interface, QString("{'PowerSaveMode': <int32 %1>}").arg(value));
+    };
   };
-  const QString mutter = "org.gnome.Mutter.DisplayConfig";
-  const Step steps[] = {
-      {"off", mutter, "{'PowerSaveMode': <int32 3>}", {E::displaySleep}},
-      {"standby while off", mutter, "{'PowerSaveMode': <int32 1>}", {E::displaySleep}},
-      {"unknown", mutter, "{'PowerSaveMode': <int32 -1>}", {E::displaySleep}},
-      {"another interface", "org.gnome.Other", "{'PowerSaveMode': <int32 0>}", {E::displaySleep}},
-      {"another property", mutter, "{'ApplyMonitorsConfigAllowed': <true>}", {E::displaySleep}},
-      {"on", mutter, "{'PowerSaveMode': <int32 0>}", {E::displaySleep, E::displayWake}},
-      {"on again", mutter, "{'PowerSaveMode': <int32 0>}", {E::displaySleep, E::displayWake}},
-  };
-  for (const Step& step : steps) {
-    emitProperties(rig.session, step.interface, step.changed);
-    eventually([&] { return rig.seen.size() >= step.seen.size(); });
-    settle();
-    EXPECT_EQ(rig.seen, step.seen) << step.name;
-  }
+  expectSteps(rig, {
+      {"off", mode(3), {E::displaySleep}},
+      {"standby while off", mode(1), {E::displaySleep}},
+      {"unknown", mode(-1), {E::displaySleep}},
+      {"another interface", mode(0, "org.gnome.Other"), {E::displaySleep}},
+      {"another property",
+       [&] { emitProperties(rig.session, "org.gnome.Mutter.DisplayConfig", "{'ApplyMonitorsConfigAllowed': <true>}"); },
+       {E::displaySleep}},
+      {"on", mode(0), {E::displaySleep, E::displayWake}},
+      {"on again", mode(0), {E::displaySleep, E::displayWake}},
+  });
 }
 
 TEST(SystemEvents, AMissingSystemBusOrLogindIsOneLogLine) {

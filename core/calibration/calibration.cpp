@@ -5,7 +5,7 @@
 
 #include "core/judgement/classifier.hpp"
 #include "core/model/geometry.hpp"
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 namespace kestrel::Calibration {
 
@@ -21,7 +21,7 @@ bool atLeast(double value, double limit) { return value >= limit - tolerance; }
 // no size to relate the face to, give none.
 struct Subject {
   Face face;
-  JawModule::BodyRatios ratios;
+  HeadChinGeometry::BodyRatios ratios;
 };
 
 std::optional<Subject> subject(const Measurements& frame, const Thresholds& thresholds) {
@@ -29,7 +29,7 @@ std::optional<Subject> subject(const Measurements& frame, const Thresholds& thre
   const auto face = Classifier::subject(frame.faces);
   if (!face) return std::nullopt;
   const auto body = Classifier::body(*face, frame.bodies, thresholds.bodyFaceBoxWiden);
-  return Subject{*face, JawModule::bodyRatios(body, thresholds)};
+  return Subject{*face, HeadChinGeometry::bodyRatios(body, thresholds)};
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "core/judgement/burst_vote.hpp"
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 namespace kestrel {
 
@@ -97,8 +97,8 @@ Classification Classifier::classify(const Measurements& frame, const CheckContex
                          (age <= thresholds.borrowFaceMaxAge || memory.previousBorrowHadHand);
     if (!borrows) return {skipped(SkipReason::noFace, false), next};
 
-    const Rect region = JawModule::chinRegion(memory.lastFace->box, frameRect, thresholds);
-    const bool candidate = JawModule::handAtChin(frame.hands, region, thresholds);
+    const Rect region = HeadChinGeometry::chinRegion(memory.lastFace->box, frameRect, thresholds);
+    const bool candidate = HeadChinGeometry::handAtChin(frame.hands, region, thresholds);
     next.previousBorrowHadHand = candidate;
     CheckResult result;
     result.head = HeadResult{HeadVerdict::inconclusive, std::nullopt, std::nullopt, InconclusiveReason::noFace, false};
@@ -123,11 +123,11 @@ Classification Classifier::classify(const Measurements& frame, const CheckContex
   }
 
   const std::optional<Body> matched = body(*face, frame.bodies, thresholds.bodyFaceBoxWiden);
-  const JawModule::BodyRatios ratios = JawModule::bodyRatios(matched, thresholds);
-  const HeadResult head = JawModule::head(ratio, face->box.midY() / frame.frameHeight, face->pitch, ratios,
+  const HeadChinGeometry::BodyRatios ratios = HeadChinGeometry::bodyRatios(matched, thresholds);
+  const HeadResult head = HeadChinGeometry::head(ratio, face->box.midY() / frame.frameHeight, face->pitch, ratios,
                                           *baseline, baselines.reach, thresholds);
-  const Rect region = JawModule::chinRegion(face->box, frameRect, thresholds);
-  const bool candidate = JawModule::handAtChin(frame.hands, region, thresholds);
+  const Rect region = HeadChinGeometry::chinRegion(face->box, frameRect, thresholds);
+  const bool candidate = HeadChinGeometry::handAtChin(frame.hands, region, thresholds);
 
   next.lastFace = face;
   next.lastBaseline = baseline;

@@ -27,16 +27,18 @@ struct FrameDuration {
 
 // The camera's frame rate: as low as its best range allows between bursts, about ten frames
 // a second while a burst is collected.
-struct FrameRate {
-  static constexpr double burstRate = 10;
+namespace FrameRate {
 
-  // The range with the greatest maximum rate, the first of them on a tie.
-  static std::optional<FrameRateRange> bestRange(const std::vector<FrameRateRange>& ranges);
-  // Idle: the best range's minimum. High: that minimum raised to at least `burstRate`, then
-  // lowered to at most the range's maximum. None without ranges.
-  static std::optional<double> choose(const std::vector<FrameRateRange>& ranges, bool high);
-  // 1000 over the rate times 1000, truncated to a whole number.
-  static FrameDuration duration(double rate);
-};
+inline constexpr double burstRate = 10;
+
+// The range with the greatest maximum rate, the first of them on a tie.
+std::optional<FrameRateRange> bestRange(const std::vector<FrameRateRange>& ranges);
+// Idle: the best range's minimum. High: that minimum raised to at least `burstRate`, then
+// lowered to at most the range's maximum. None without ranges.
+std::optional<double> choose(const std::vector<FrameRateRange>& ranges, bool high);
+// 1000 over the rate times 1000, truncated to a whole number.
+FrameDuration duration(double rate);
+
+}  // namespace FrameRate
 
 }  // namespace kestrel

@@ -7,7 +7,7 @@
 #include <date/date.h>
 
 #include "core/launch/app_info.hpp"
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 namespace kestrel {
 
@@ -105,7 +105,7 @@ PictureRequest LaunchPlan::seedPictureRequest(Instant now, const Calendar& calen
                                 static_cast<int>(static_cast<unsigned>(day.day())), c.hour, c.minute,
                                 c.second + c.fractionOfSecond);
   }
-  return PictureRequest{"seed-old-picture", AlertModule::hand, std::string(JawModule::handHint), raisedAt};
+  return PictureRequest{"seed-old-picture", AlertModule::hand, std::string(HeadChinGeometry::handHint), raisedAt};
 }
 
 std::string LaunchPlan::launchLine(std::string_view bundleIdentifier) {

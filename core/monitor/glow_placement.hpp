@@ -47,12 +47,14 @@ struct EnumTexts<GlowShape::Kind> {
                                     std::pair{GlowShape::Kind::bar, std::string_view{"bar"}}};
 };
 
-struct GlowPlacement {
-  static constexpr double thickness = 30;
-  static constexpr double plainWidth = 200;
+namespace GlowPlacement {
 
-  // One shape per screen, in the same order.
-  static std::vector<GlowShape> shapes(const std::vector<ScreenInfo>& screens);
-};
+inline constexpr double thickness = 30;
+inline constexpr double plainWidth = 200;
+
+// One shape per screen, in the same order.
+std::vector<GlowShape> shapes(const std::vector<ScreenInfo>& screens);
+
+}  // namespace GlowPlacement
 
 }  // namespace kestrel

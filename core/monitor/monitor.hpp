@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "core/monitor/active_alert.hpp"
-#include "core/monitor/alert_trackers.hpp"
+#include "core/monitor/away_tracker.hpp"
+#include "core/monitor/hand_alert_tracker.hpp"
+#include "core/monitor/head_alert_tracker.hpp"
 #include "core/base/calendar.hpp"
-#include "core/monitor/health_detectors.hpp"
+#include "core/monitor/degraded_detector.hpp"
+#include "core/monitor/stale_detector.hpp"
+#include "core/monitor/watchdog.hpp"
 #include "core/model/measurements.hpp"
 #include "core/monitor/monitor_io.hpp"
 #include "core/model/thresholds.hpp"
@@ -19,7 +23,6 @@
 namespace kestrel {
 
 struct AppSettings;
-struct MenuIcon;
 
 // Wrong taps per day and module, under keys such as "2026-3-7-head".
 using WrongTaps = std::map<std::string, std::int64_t>;
@@ -64,11 +67,6 @@ class Monitor {
   bool offersRecalibrate(AlertModule module, Instant at) const;
   // The key under which wrong taps on the module on the day of `at` are counted.
   std::string wrongTapKey(Instant at, AlertModule module) const;
-
-  // Status texts for the menu and the window.
-  MenuIcon menuIcon(Instant at, bool cameraPermissionNeeded) const;
-  std::string status(Instant at) const;
-  std::string lastCheckText() const;
 
   // ---- fields ------------------------------------------------------------------------------
   const Thresholds& thresholds() const { return thresholds_; }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/monitor/active_alert.hpp"
-#include "core/monitor/alert_trackers.hpp"
+#include "core/monitor/head_alert_tracker.hpp"
 #include "core/base/enum_text.hpp"
 #include "core/base/instant.hpp"
 #include "core/judgement/verdict.hpp"

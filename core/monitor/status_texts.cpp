@@ -77,30 +77,34 @@ bool permissionNeeded(CameraPermission permission) {
 
 // ---- the monitor's texts -------------------------------------------------------------------
 
-MenuIcon Monitor::menuIcon(Instant at, bool cameraPermissionNeeded) const {
+MenuIcon menuIcon(const Monitor& monitor, Instant at, bool cameraPermissionNeeded) {
+  const Monitor& m = monitor;
   // The icon shows the last definite reading, not the alert state.
-  if (cameraPermissionNeeded && !calibrated_ && !calibrating_) return {MenuIconState::cameraProblem};
-  if (asleep_ || locked_ || calibrating_ || !calibrated_ || pausedIndefinitely_) return {MenuIconState::idle};
-  if (pausedUntil_ && *pausedUntil_ > at) return {MenuIconState::idle};
-  if (cameraPermissionNeeded || cameraStopped_ || cameraMissing_) return {MenuIconState::cameraProblem};
-  if (away_.isAway || !lastReading_) return {MenuIconState::idle};
-  return {*lastReading_ == LastReading::good ? MenuIconState::good : MenuIconState::bad};
+  if (cameraPermissionNeeded && !m.calibrated() && !m.calibrating()) return {MenuIconState::cameraProblem};
+  if (m.asleep() || m.locked() || m.calibrating() || !m.calibrated() || m.pausedIndefinitely()) {
+    return {MenuIconState::idle};
+  }
+  if (m.pausedUntil() && *m.pausedUntil() > at) return {MenuIconState::idle};
+  if (cameraPermissionNeeded || m.cameraStopped() || m.cameraMissing()) return {MenuIconState::cameraProblem};
+  if (m.isAway() || !m.lastReading()) return {MenuIconState::idle};
+  return {*m.lastReading() == LastReading::good ? MenuIconState::good : MenuIconState::bad};
 }
 
-std::string Monitor::status(Instant at) const {
-  if (pausedIndefinitely_) return "Paused";
+std::string monitorStatus(const Monitor& monitor, Instant at) {
+  const Monitor& m = monitor;
+  if (m.pausedIndefinitely()) return "Paused";
   // The menu's only timed pause lasts an hour.
-  if (pausedUntil_ && *pausedUntil_ > at) return "Paused for an hour";
-  if (cameraStopped_) return "Camera stopped";
-  if (cameraMissing_) return "Laptop camera unavailable";
-  if (calibrating_) return "Calibrating";
-  if (!calibrated_) return "Not calibrated · choose Calibrate…";
-  if (lastSkip_ == SkipReason::cameraEffects) return "Turn off camera effects";
-  if (away_.isAway) return away_.reason == SkipReason::dark ? "Too dark to see you" : "Away";
-  if (degraded_.reason) return *degraded_.reason;
-  if (stale_.isStale) return "Camera may have moved";
-  if (!isGlowHidden(at)) {
-    for (const auto& [module, alert] : alerts_) {
+  if (m.pausedUntil() && *m.pausedUntil() > at) return "Paused for an hour";
+  if (m.cameraStopped()) return "Camera stopped";
+  if (m.cameraMissing()) return "Laptop camera unavailable";
+  if (m.calibrating()) return "Calibrating";
+  if (!m.calibrated()) return "Not calibrated · choose Calibrate…";
+  if (m.lastSkip() == SkipReason::cameraEffects) return "Turn off camera effects";
+  if (m.isAway()) return m.away().reason == SkipReason::dark ? "Too dark to see you" : "Away";
+  if (m.degradedReason()) return *m.degradedReason();
+  if (m.isStale()) return "Camera may have moved";
+  if (!m.isGlowHidden(at)) {
+    for (const auto& [module, alert] : m.alerts()) {
       if (!alert.hiddenByWrong) return alert.hint;
     }
   }
@@ -123,20 +127,20 @@ std::string_view causeWords(std::optional<HeadCause> cause) {
 
 }  // namespace
 
-std::string Monitor::lastCheckText() const {
-  if (!lastCheck_) return "No check yet";
-  const CheckResult& check = *lastCheck_;
+std::string lastCheckText(const Monitor& monitor) {
+  if (!monitor.lastCheck()) return "No check yet";
+  const CheckResult& check = *monitor.lastCheck();
   if (check.skip) return "Last check skipped: " + std::string(plainWords(*check.skip));
 
   std::vector<std::string_view> findings;
   bool unalerted = false;
   if (check.head && check.head->verdict == HeadVerdict::bad) {
     findings.push_back(causeWords(check.head->cause));
-    unalerted = unalerted || !alerts_.contains(AlertModule::head);
+    unalerted = unalerted || !monitor.alerts().contains(AlertModule::head);
   }
   if (check.hand == HandVerdict::bad) {
     findings.push_back("hand at chin");
-    unalerted = unalerted || !alerts_.contains(AlertModule::hand);
+    unalerted = unalerted || !monitor.alerts().contains(AlertModule::hand);
   }
   if (!findings.empty()) {
     std::string text = "Last check: ";
@@ -161,10 +165,10 @@ std::string Monitor::lastCheckText() const {
 TodaySummary::TodaySummary(const Monitor& monitor, CameraPermission permission,
                            std::optional<std::int64_t> scorePercent, Instant now)
     : status(statusText(monitor, permission, now)),
-      icon(monitor.menuIcon(now, permissionNeeded(permission))),
+      icon(menuIcon(monitor, now, permissionNeeded(permission))),
       age(ageText(monitor.lastHandledCheckAt(), now)),
       scoreText(percentText(scorePercent)),
-      lastCheck(monitor.lastCheckText()) {}
+      lastCheck(lastCheckText(monitor)) {}
 
 std::string TodaySummary::percentText(std::optional<std::int64_t> scorePercent) {
   return scorePercent ? std::to_string(*scorePercent) + " %" : "—";
@@ -172,7 +176,7 @@ std::string TodaySummary::percentText(std::optional<std::int64_t> scorePercent) 
 
 std::string TodaySummary::statusText(const Monitor& monitor, CameraPermission permission, Instant now) {
   if (permissionNeeded(permission)) return "Camera access needed";
-  return monitor.status(now);
+  return monitorStatus(monitor, now);
 }
 
 std::string TodaySummary::ageText(std::optional<Instant> since, Instant now) {

@@ -48,6 +48,14 @@ std::string_view plainWords(SkipReason reason);
 // Denied or restricted; an undecided permission is not yet needed.
 bool permissionNeeded(CameraPermission permission);
 
+// The tray icon: the last definite reading, or why there is none.
+MenuIcon menuIcon(const Monitor& monitor, Instant at, bool cameraPermissionNeeded);
+// The menu's one-line status: paused, a camera or calibration problem, away, degraded,
+// stale, the first visible alert's hint, or "Watching".
+std::string monitorStatus(const Monitor& monitor, Instant at);
+// What the last check found, such as "Last check: head forward · no alert yet".
+std::string lastCheckText(const Monitor& monitor);
+
 // Everything the Today tab shows about the monitor, in one value.
 struct TodaySummary {
   static constexpr std::int64_t targetPercent = 80;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 namespace kestrel {
 
@@ -39,7 +39,7 @@ PictureDrawing PictureDrawing::make(const Measurements& measurements, AlertModul
   if (largest != nullptr) {
     drawing.faceBox = normalised(largest->box, w, h);
     if (module == AlertModule::hand) {
-      const Rect region = JawModule::chinRegion(largest->box, Rect{0, 0, w, h}, thresholds);
+      const Rect region = HeadChinGeometry::chinRegion(largest->box, Rect{0, 0, w, h}, thresholds);
       drawing.chinRegion = normalised(region, w, h);
     }
   }

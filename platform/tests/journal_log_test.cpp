@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <iostream>
 #include <sstream>
 
 #include "testing/recording_log.hpp"
@@ -38,6 +40,18 @@ TEST(JournalLog, WritesToTheFallbackWhenNoJournalListens) {
   log.notice("camera doze ended reason=wake");
   log.error("picture write failed alertId=a1: disk full");
   EXPECT_EQ(fallback.str(), "Larkspur camera doze ended reason=wake\nLarkspur picture write failed alertId=a1: disk full\n");
+}
+
+TEST(JournalLog, TheJournalsOwnSendFallsBackWhereNoJournalListens) {
+  if (std::filesystem::exists("/run/systemd/journal/socket")) GTEST_SKIP() << "a journal listens here";
+  std::ostringstream captured;
+  std::streambuf* const standardError = std::cerr.rdbuf(captured.rdbuf());
+  {
+    JournalLog log("io.github.kestrel.Kestrel");
+    log.notice("quit signal=15");
+  }
+  std::cerr.rdbuf(standardError);
+  EXPECT_EQ(captured.str(), "Larkspur quit signal=15\n");
 }
 
 }  // namespace

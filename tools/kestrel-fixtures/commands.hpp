@@ -21,5 +21,6 @@ void addReplayCommand(CLI::App& app, int& status);
 void addTodayCommand(CLI::App& app, int& status);
 void addConvertCommand(CLI::App& app, int& status);
 void addReportCommand(CLI::App& app, int& status);
+void addCalibrateCommand(CLI::App& app, int& status);
 
 }  // namespace kestrel::fixtures

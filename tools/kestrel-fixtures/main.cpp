@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   addTodayCommand(app, status);
   addConvertCommand(app, status);
   addReportCommand(app, status);
+  addCalibrateCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

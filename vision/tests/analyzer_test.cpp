@@ -9,7 +9,7 @@
 #include <opencv2/imgproc.hpp>
 #include <string>
 
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 #include "core/model/thresholds.hpp"
 #include "vision/model_store.hpp"
 #include "vision/vision_error.hpp"
@@ -227,8 +227,8 @@ TEST_F(AnalyzerOnPhotos, FindsAHandRestingAtTheChin) {
   EXPECT_GE(inside, 18) << "of " << m.hands[0].joints.size();
   // Judged with the application's own chin geometry: a hand at the chin.
   const Thresholds thresholds;
-  const Rect chin = JawModule::chinRegion(m.faces[0].box, {0, 0, m.frameWidth, m.frameHeight}, thresholds);
-  EXPECT_TRUE(JawModule::handAtChin(m.hands, chin, thresholds));
+  const Rect chin = HeadChinGeometry::chinRegion(m.faces[0].box, {0, 0, m.frameWidth, m.frameHeight}, thresholds);
+  EXPECT_TRUE(HeadChinGeometry::handAtChin(m.hands, chin, thresholds));
 }
 
 TEST_F(AnalyzerOnPhotos, FindsNothingWithoutAPerson) {

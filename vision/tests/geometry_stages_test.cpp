@@ -7,7 +7,7 @@
 
 #include "vision/detections.hpp"
 #include "vision/face_mesh.hpp"
-#include "vision/hand_tracker.hpp"
+#include "vision/hand_region.hpp"
 #include "vision/pose_estimator.hpp"
 #include "vision/region.hpp"
 

@@ -145,12 +145,6 @@ CheckResult skipped(SkipReason reason, bool facePresent = false) {
 FrameVote vote(HeadVerdict head, HandVerdict hand) { return FrameVote{std::nullopt, head, hand}; }
 FrameVote vote(SkipReason skip) { return FrameVote{skip, std::nullopt, std::nullopt}; }
 
-TEST(Combine, NoFramesIsAMissingCamera) {
-  CheckResult expected;
-  expected.skip = SkipReason::cameraMissing;
-  EXPECT_EQ(BurstVote::combine({}, majority), expected);
-}
-
 TEST(Combine, HeadVerdictsOfFourFrames) {
   const SkipReason dark = SkipReason::dark;
   struct Case {
@@ -162,8 +156,6 @@ TEST(Combine, HeadVerdictsOfFourFrames) {
       {"bad, bad, skipped, skipped", {judged(tooClose), judged(tooClose), skipped(dark), skipped(dark)},
        badHead(HeadCause::tooClose)},
       {"bad, bad, good, skipped", {judged(tooClose), judged(tooClose), judged(goodHead()), skipped(dark)}, mixed},
-      {"good, good, good, bad", {judged(goodHead()), judged(goodHead()), judged(goodHead()), judged(tooClose)},
-       goodHead()},
       {"good, looking down, looking down, skipped",
        {judged(goodHead()), judged(lookingDown), judged(inconclusive(InconclusiveReason::lookingDown)), skipped(dark)},
        lookingDown},

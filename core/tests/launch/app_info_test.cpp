@@ -75,7 +75,8 @@ TEST(AppInfo, ShortDateNeedsThreeNumbersWithAValidMonthAndDay) {
       {"2024-02-", std::nullopt},
       {"2024-+2-03", std::nullopt},
       {"2024-2 -03", std::nullopt},
-      {"99999999999999999999-02-03", std::nullopt},
+      {"9223372036854775807-02-03", "3 Feb"},  // the largest year a count holds
+      {"9223372036854775808-02-03", std::nullopt},
       {"", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(AppInfo::shortDate(c.date), c.expected) << c.date;

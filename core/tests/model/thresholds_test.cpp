@@ -107,16 +107,6 @@ TEST(Thresholds, SensitivityScalesOnlyTheTooCloseFractions) {
   EXPECT_EQ(Thresholds().applying(Sensitivity::strict).applying(CheckInterval::min1).id, "t-2026-10-10a-strict-60s");
 }
 
-TEST(Thresholds, EnumerationForms) {
-  EXPECT_EQ(fromText<Sensitivity>("strict"), Sensitivity::strict);
-  EXPECT_EQ(fromText<Sensitivity>("Strict"), std::nullopt);
-  EXPECT_EQ(idSuffix(Sensitivity::normal), "");
-  EXPECT_EQ(idSuffix(Sensitivity::relaxed), "-relaxed");
-  EXPECT_EQ(checkIntervalFromRaw(120), CheckInterval::min2);
-  EXPECT_EQ(checkIntervalFromRaw(90), std::nullopt);
-  EXPECT_EQ(checkIntervalFromRaw(0), std::nullopt);
-}
-
 TEST(Thresholds, JsonRoundTripAndEveryKeyRequired) {
   const Thresholds t = Thresholds().applying(Sensitivity::strict).applying(CheckInterval::s30);
   const Json j = t;

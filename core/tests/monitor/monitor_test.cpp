@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "core/monitor/glow_pulse.hpp"
+#include "core/monitor/status_texts.hpp"
 #include "core/tests/support/monitor_harness.hpp"
 
 namespace kestrel {
@@ -451,12 +452,12 @@ TEST(Monitor, HideGlowSilencesTheChimeUntilItEnds) {
   raiseHead(m, nineThirty - 45);
   expectOutput(m.handle(input::HideGlow{ten, nineThirty}), {event::HideGlow{ten}}, {});
   EXPECT_TRUE(m.visibleAlerts(ten - 1).empty());
-  EXPECT_EQ(m.status(ten - 1), "Watching");
+  EXPECT_EQ(monitorStatus(m, ten - 1), "Watching");
   for (Instant t : {nineThirty + 60, ten - 1}) expectOutput(m.handle(input::Tick{t}), {}, {});
   expectOutput(m.handle(input::Tick{ten}), {event::Chime{AlertModule::head, "A1"}}, {C::playChime});
   ASSERT_EQ(m.visibleAlerts(ten).size(), 1u);
   EXPECT_EQ(m.visibleAlerts(ten)[0].id, "A1");
-  EXPECT_EQ(m.status(ten), forwardHint);
+  EXPECT_EQ(monitorStatus(m, ten), forwardHint);
 }
 
 TEST(Monitor, AlertsRaisedWhileHiddenChimeTogetherAfterwards) {
@@ -508,7 +509,7 @@ TEST(Monitor, WrongTapSilencesTheAlertForItsWholeLife) {
   expectOutput(m.handle(input::Wrong{AlertModule::head, 50}), {event::Wrong{AlertModule::head, "A1"}}, {});
   EXPECT_TRUE(m.alerts().at(AlertModule::head).hiddenByWrong);
   EXPECT_TRUE(m.visibleAlerts(50).empty());
-  EXPECT_EQ(m.status(50), "Watching");
+  EXPECT_EQ(monitorStatus(m, 50), "Watching");
   expectOutput(feedChecks(m, judged(bad()), 6, 60), {}, {});
   expectOutput(m.handle(input::Tick{1000}), {}, {});
   EXPECT_TRUE(m.head().active);
@@ -558,7 +559,7 @@ TEST(Monitor, HintFollowsTheLatestCauseWithoutEvents) {
   expectOutput(raiseHead(m, 0, HeadCause::leanIn), {event::AlertRaised{AlertModule::head, "A1", leanHint, false}}, {});
   expectOutput(m.handle(input::Check{judged(bad(HeadCause::tooClose)), 60}), {}, {});
   EXPECT_EQ(m.alerts().at(AlertModule::head).hint, closeHint);
-  EXPECT_EQ(m.status(60), closeHint);
+  EXPECT_EQ(monitorStatus(m, 60), closeHint);
   m.handle(input::Check{judged(bad(std::nullopt)), 75});
   m.handle(input::Check{judged(good(false)), 90});
   EXPECT_EQ(m.alerts().at(AlertModule::head).hint, closeHint);

@@ -62,7 +62,7 @@ TEST(MenuIcon, FirstMatchingRuleWins) {
        after(checks(judged(good()), 1) + checks(judged(inconclusive(InconclusiveReason::lookingDown)), 1, 15)), false,
        S::idle},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.monitor.menuIcon(later, c.permissionNeeded).state, c.state) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(menuIcon(c.monitor, later, c.permissionNeeded).state, c.state) << c.name;
 }
 
 TEST(MonitorStatus, FirstMatchingRuleWins) {
@@ -106,7 +106,7 @@ TEST(MonitorStatus, FirstMatchingRuleWins) {
        "Watching"},
       {"nothing to say", after(checks(judged(good()), 3)), "Watching"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.monitor.status(later), c.status) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(monitorStatus(c.monitor, later), c.status) << c.name;
 }
 
 TEST(MonitorStatus, LastCheckText) {
@@ -140,7 +140,7 @@ TEST(MonitorStatus, LastCheckText) {
       {"inconclusive without a reason", after(checks(judged(inconclusive(std::nullopt)), 1)), "Last check: not judged"},
       {"no head", after(checks(judged(std::nullopt), 1)), "Last check: not judged"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.monitor.lastCheckText(), c.text) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(lastCheckText(c.monitor), c.text) << c.name;
 }
 
 TEST(MonitorStatus, PlainWordsOfEverySkipReason) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 #include "core/tests/support/log_builders.hpp"
 
 namespace kestrel {
@@ -41,7 +41,7 @@ TEST(PictureDrawing, FaceAndChinRegion) {
 
   const PictureDrawing hand = PictureDrawing::make(m, AlertModule::hand, Thresholds{});
   EXPECT_EQ(hand.faceBox, head.faceBox);
-  const Rect region = JawModule::chinRegion(first.box, Rect{0, 0, 1000, 500}, Thresholds{});
+  const Rect region = HeadChinGeometry::chinRegion(first.box, Rect{0, 0, 1000, 500}, Thresholds{});
   ASSERT_TRUE(hand.chinRegion.has_value());
   EXPECT_DOUBLE_EQ(hand.chinRegion->minX, region.minX / 1000);
   EXPECT_DOUBLE_EQ(hand.chinRegion->minY, region.minY / 500);

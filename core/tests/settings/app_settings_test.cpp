@@ -26,27 +26,22 @@ TEST(AppSettings, EachStoredValueSelectsItsChoiceOrTheDefault) {
       {"sensitivity", text("strict"), set([](AppSettings& s) { s.sensitivity = Sensitivity::strict; })},
       {"sensitivity", text("relaxed"), set([](AppSettings& s) { s.sensitivity = Sensitivity::relaxed; })},
       {"sensitivity", text("Strict"), AppSettings{}},
-      {"sensitivity", text(""), AppSettings{}},
       {"sensitivity", integer(2), AppSettings{}},
       {"glowEnabled", SettingValue{false}, set([](AppSettings& s) { s.glowEnabled = false; })},
       {"chimeEnabled", SettingValue{false}, set([](AppSettings& s) { s.chimeEnabled = false; })},
       {"keepPhotos", SettingValue{false}, set([](AppSettings& s) { s.keepPhotos = false; })},
       // Numbers and texts are not switches: the switch stays on.
       {"keepPhotos", integer(0), AppSettings{}},
-      {"keepPhotos", integer(1), AppSettings{}},
       {"glowEnabled", text("false"), AppSettings{}},
       {"pictureRetentionDays", integer(1), set([](AppSettings& s) { s.pictureRetention = PictureRetention::day; })},
       {"pictureRetentionDays", integer(30), set([](AppSettings& s) { s.pictureRetention = PictureRetention::month; })},
       {"pictureRetentionDays", integer(7), AppSettings{}},
-      {"pictureRetentionDays", integer(14), AppSettings{}},
-      {"pictureRetentionDays", integer(0), AppSettings{}},
       // A boolean true is not the integer 1 (which would mean one day).
       {"pictureRetentionDays", SettingValue{true}, AppSettings{}},
       {"chimeDelay", integer(0), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::atRaise; })},
       {"chimeDelay", integer(60), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::min1; })},
       {"chimeDelay", integer(180), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::min3; })},
       {"chimeDelay", integer(45), AppSettings{}},
-      {"chimeDelay", integer(-30), AppSettings{}},
       // A boolean false is not the integer 0 (which would chime at once).
       {"chimeDelay", SettingValue{false}, AppSettings{}},
       {"chimeDelay", text("60"), AppSettings{}},
@@ -55,12 +50,10 @@ TEST(AppSettings, EachStoredValueSelectsItsChoiceOrTheDefault) {
       {"checkInterval", integer(90), AppSettings{}},
       {"checkInterval", SettingValue{true}, AppSettings{}},
       {"chimeSound", text("bell"), set([](AppSettings& s) { s.chimeSound = "bell"; })},
-      {"chimeSound", text(""), AppSettings{}},
       {"chimeSound", text("../../etc/passwd"), AppSettings{}},
       {"chimeSound", integer(3), AppSettings{}},
       {"cameraBetweenChecks", text("steady"), set([](AppSettings& s) { s.cameraBetweenChecks = CameraDuty::Mode::steady; })},
       {"cameraBetweenChecks", text("Steady"), AppSettings{}},
-      {"cameraBetweenChecks", text("on"), AppSettings{}},
       {"cameraBetweenChecks", SettingValue{true}, AppSettings{}},
       // Keys outside the record change nothing.
       {"glow", SettingValue{false}, AppSettings{}},
@@ -121,14 +114,6 @@ TEST(AppSettings, WritingThenReadingGivesTheSameRecord) {
     // And through the settings file's JSON text.
     EXPECT_EQ(AppSettings::fromValues(settingValuesFromJson(Json::parse(toJson(s.rawValues()).dump()))), s) << i;
   }
-}
-
-TEST(AppSettings, ChoicesAreBuiltOnlyFromTheirExactStoredNumbers) {
-  for (ChimeDelay d : allCases<ChimeDelay>()) EXPECT_EQ(chimeDelayFromRaw(rawValue(d)), d);
-  for (PictureRetention r : allCases<PictureRetention>()) EXPECT_EQ(pictureRetentionFromRaw(days(r)), r);
-  for (std::int64_t n : {-1, 1, 29, 31, 59, 61, 179, 181}) EXPECT_EQ(chimeDelayFromRaw(n), std::nullopt) << n;
-  for (std::int64_t n : {-1, 0, 2, 6, 8, 14, 29, 31}) EXPECT_EQ(pictureRetentionFromRaw(n), std::nullopt) << n;
-  EXPECT_EQ(seconds(ChimeDelay::min3), 180.0);
 }
 
 TEST(AppSettingsLog, ChangedSettingsLogOneLineEachInFieldOrder) {

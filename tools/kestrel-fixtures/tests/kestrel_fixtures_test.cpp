@@ -163,7 +163,7 @@ TEST(KestrelFixturesArguments, BadArgumentsAndUnreadableFilesExitWithTwo) {
 
 TEST(KestrelFixturesArguments, EverySubcommandHasHelp) {
   TempFolder temp;
-  for (const std::string command : {"validate", "status", "replay", "today", "convert", "report"}) {
+  for (const std::string command : {"validate", "status", "replay", "today", "convert", "report", "calibrate"}) {
     const Finished result = run(temp, {command, "--help"});
     EXPECT_EQ(result.status, 0) << command;
     EXPECT_NE(result.out.find("kestrel-fixtures " + command), std::string::npos) << result.out;

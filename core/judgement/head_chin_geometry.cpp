@@ -1,9 +1,9 @@
-#include "core/judgement/jaw_module.hpp"
+#include "core/judgement/head_chin_geometry.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-namespace kestrel::JawModule {
+namespace kestrel::HeadChinGeometry {
 
 namespace {
 
@@ -112,4 +112,4 @@ std::string_view headHint(HeadCause cause) {
   return headForwardHint;
 }
 
-}  // namespace kestrel::JawModule
+}  // namespace kestrel::HeadChinGeometry

@@ -12,7 +12,7 @@
 
 // The geometry behind the two judgements of one usable frame: how the head compares with the
 // user's calibration, and whether a hand rests at the chin. Free functions without state.
-namespace kestrel::JawModule {
+namespace kestrel::HeadChinGeometry {
 
 // The body's geometry relative to its shoulders.
 struct BodyRatios {
@@ -62,4 +62,4 @@ bool handAtChin(const std::vector<Hand>& hands, const Rect& region, const Thresh
 
 std::string_view headHint(HeadCause cause);
 
-}  // namespace kestrel::JawModule
+}  // namespace kestrel::HeadChinGeometry

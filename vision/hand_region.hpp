@@ -1,22 +1,12 @@
 #pragma once
 
 #include <array>
-#include <opencv2/dnn.hpp>
+#include <opencv2/core.hpp>
 #include <optional>
-#include <vector>
 
-#include "vision/detections.hpp"
 #include "vision/region.hpp"
 
 namespace kestrel {
-
-// The 21 joints of one hand (wrist, then four joints for each finger from the thumb).
-struct HandLandmarks {
-  std::array<cv::Point2f, 21> points;  // image coordinates
-  float score = 0;  // 0 to 1: how likely the region holds a hand
-
-  bool operator==(const HandLandmarks&) const = default;
-};
 
 // The region the hand model expects around a hand whose wrist and middle knuckle are
 // known: turned so that the fingers point up, centred at `along` of the way from the wrist
@@ -40,37 +30,5 @@ constexpr float poseHandRegionPalms = 3.5F;  // the width of that region, in pal
 // coordinates, edges included). The pose model places hand points loosely and fingers reach
 // past them, so `reach` is a margin of about a hand's length.
 bool mayReach(const std::array<cv::Point2f, 4>& handPoints, const cv::Rect2f& area, float reach);
-
-// Palm detection (192x192 input) over the whole image: the regions of up to `limit`
-// hands, strongest first.
-class PalmDetector {
- public:
-  static constexpr int inputSize = 192;
-  static constexpr float minScore = 0.5F;
-  static constexpr float mergeOverlap = 0.3F;
-
-  explicit PalmDetector(cv::dnn::Net net);
-
-  std::vector<Region> detect(const cv::Mat& bgr, std::size_t limit);
-
- private:
-  cv::dnn::Net net_;
-  std::vector<cv::Point2f> anchors_;
-};
-
-// Hand joints (hand landmark lite, 224x224 input) within a region.
-class HandLandmarker {
- public:
-  static constexpr int inputSize = 224;
-  static constexpr float minScore = 0.5F;
-
-  explicit HandLandmarker(cv::dnn::Net net);
-
-  // Absent when the model finds no hand in the region.
-  std::optional<HandLandmarks> estimate(const cv::Mat& bgr, const Region& region);
-
- private:
-  cv::dnn::Net net_;
-};
 
 }  // namespace kestrel

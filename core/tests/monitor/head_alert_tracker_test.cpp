@@ -1,4 +1,4 @@
-#include "core/monitor/alert_trackers.hpp"
+#include "core/monitor/head_alert_tracker.hpp"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@ using alert_change::Raise;
 const std::string forwardHint = "Head forward · tuck your chin";
 const std::string leanHint = "Leaning into the screen · sit back";
 const std::string closeHint = "Too close to the screen · sit back";
-const std::string handHint = "Hand at chin · rest your jaw";
 
 using Changes = std::vector<std::optional<AlertChange>>;
 
@@ -23,14 +22,6 @@ Changes feed(HeadAlertTracker& tracker, const std::vector<std::optional<HeadResu
   for (const auto& r : results) out.push_back(tracker.record(r));
   return out;
 }
-
-Changes feed(HandAlertTracker& tracker, const std::vector<std::optional<HandVerdict>>& verdicts) {
-  Changes out;
-  for (const auto& v : verdicts) out.push_back(tracker.record(v));
-  return out;
-}
-
-// ---- head ----------------------------------------------------------------------------------
 
 TEST(HeadAlertTracker, RaisesWhenFourOfTheLastFiveEvidenceChecksAreBad) {
   const auto lean = bad(HeadCause::leanIn);
@@ -132,84 +123,6 @@ TEST(HeadAlertTracker, WindowsFollowRescaledThresholds) {
   EXPECT_EQ(tracker.record(good(true)), AlertChange{Clear{ClearReason::recovered}});
   EXPECT_EQ(tracker.record(bad()), AlertChange{Raise{forwardHint}});
   EXPECT_EQ(tracker.record(std::nullopt), AlertChange{Clear{ClearReason::noEvidence}});
-}
-
-// ---- hand ----------------------------------------------------------------------------------
-
-TEST(HandAlertTracker, RunsOfLikeVerdictsRaiseAndClear) {
-  using V = HandVerdict;
-  const std::optional<AlertChange> none;
-  const AlertChange raise = Raise{handHint};
-  struct Case {
-    const char* name;
-    std::vector<std::optional<HandVerdict>> verdicts;
-    Changes expected;
-  };
-  const Case cases[] = {
-      {"bad good bad", {V::bad, V::good, V::bad}, {none, none, none}},
-      {"bad bad", {V::bad, V::bad}, {none, raise}},
-      {"bad bad bad raises once", {V::bad, V::bad, V::bad}, {none, raise, none}},
-      {"snoozed breaks the run", {V::bad, V::snoozed, V::bad}, {none, none, none}},
-      {"absent breaks the run", {V::bad, std::nullopt, V::bad}, {none, none, none}},
-      {"mixed neither counts nor breaks", {V::bad, V::mixed, V::bad}, {none, none, raise}},
-      {"two goods clear", {V::bad, V::bad, V::good, V::good},
-       {none, raise, none, AlertChange{Clear{ClearReason::recovered}}}},
-      {"a bad between goods delays the clear", {V::bad, V::bad, V::good, V::bad, V::good, V::good},
-       {none, raise, none, none, none, AlertChange{Clear{ClearReason::recovered}}}},
-      {"four without evidence clear", {V::bad, V::bad, V::snoozed, std::nullopt, V::mixed, V::snoozed, std::nullopt},
-       {none, raise, none, none, none, none, AlertChange{Clear{ClearReason::noEvidence}}}},
-      {"no evidence while inactive says nothing", {std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt},
-       {none, none, none, none, none}},
-  };
-  for (const auto& c : cases) {
-    HandAlertTracker tracker{Thresholds{}};
-    EXPECT_EQ(feed(tracker, c.verdicts), c.expected) << c.name;
-  }
-}
-
-TEST(HandAlertTracker, ClearingLeavesItAsFreshlyBuilt) {
-  const std::pair<std::optional<HandVerdict>, std::size_t> endings[] = {{HandVerdict::good, 2}, {std::nullopt, 4}};
-  for (const auto& [verdict, count] : endings) {
-    HandAlertTracker tracker{Thresholds{}};
-    feed(tracker, {HandVerdict::bad, HandVerdict::bad});
-    const auto changes = feed(tracker, std::vector<std::optional<HandVerdict>>(count, verdict));
-    EXPECT_TRUE(changes.back().has_value());
-    EXPECT_EQ(tracker, HandAlertTracker{Thresholds{}});
-  }
-}
-
-// ---- away ----------------------------------------------------------------------------------
-
-TEST(AwayTracker, CountsOnlyChecksThatSawNobodyUsable) {
-  using S = SkipReason;
-  const std::optional<AwayTracker::Change> none;
-  struct Case {
-    const char* name;
-    std::vector<CheckResult> checks;
-    std::vector<std::optional<AwayTracker::Change>> expected;
-  };
-  const Case cases[] = {
-      {"four without anybody",
-       {skipped(S::noFace), skipped(S::dark), skipped(S::faceTooSmall), skipped(S::noFace)},
-       {none, none, none, AwayTracker::On{S::noFace}}},
-      {"other skips neither count nor break",
-       {skipped(S::noFace), skipped(S::noFace), skipped(S::noFace), skipped(S::multipleFaces), skipped(S::capturing),
-        skipped(S::cameraMissing), skipped(S::cameraEffects), skipped(S::yawOutOfRange), skipped(S::noFace)},
-       {none, none, none, none, none, none, none, none, AwayTracker::On{S::noFace}}},
-      {"a classified check breaks the run",
-       {skipped(S::dark), skipped(S::dark), skipped(S::dark), judged(good()), skipped(S::dark)},
-       {none, none, none, none, none}},
-      {"once away only the first classified check answers",
-       {skipped(S::dark), skipped(S::dark), skipped(S::dark), skipped(S::dark), skipped(S::dark), judged(std::nullopt),
-        judged(good())},
-       {none, none, none, AwayTracker::On{S::dark}, none, AwayTracker::Off{}, none}},
-  };
-  for (const auto& c : cases) {
-    AwayTracker tracker{Thresholds{}};
-    std::vector<std::optional<AwayTracker::Change>> got;
-    for (const auto& check : c.checks) got.push_back(tracker.record(check));
-    EXPECT_EQ(got, c.expected) << c.name;
-  }
 }
 
 }  // namespace

@@ -1,0 +1,189 @@
+#include "app/calibration_window.hpp"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <opencv2/imgcodecs.hpp>
+
+#include "app/qt_desktop.hpp"
+#include "app/tests/artifacts.hpp"
+#include "app/tests/controller_rig.hpp"
+#include "app/tests/qt_application.hpp"
+#include "core/calibration/calibration_window.hpp"
+
+namespace kestrel {
+namespace {
+
+using testing::ControllerRig;
+using testing::qtApplication;
+
+// The photo the window's picture shows: a woman resting her chin on her hand, 642 × 508.
+Frame photo() {
+  const cv::Mat image =
+      cv::imread(std::string(KESTREL_TEST_PHOTOS) + "/Cascade_Classifier_Tutorial_Result_Haar.jpg", cv::IMREAD_COLOR);
+  EXPECT_FALSE(image.empty());
+  return frameFromBgr(image);
+}
+
+// Her face in the photo as the analysis would give it (origin lower left), grown by `scale`
+// about its centre: leaning in makes it taller.
+Measurements faceInPhoto(double scale) {
+  const double w = 230 * scale;
+  const double h = 260 * scale;
+  return Measurements{642, 508, 0.5, {Face{{265 - w / 2, 238 - h / 2, w, h}, 0.0, 0.0}}, {}, {}};
+}
+
+// The application controller on a fake camera showing the photo, in simulated time, with
+// its calibration window drawn by the Qt desktop offscreen.
+struct WindowRig {
+  QApplication& application = qtApplication();  // before any widget
+  RecordingLog qtLog;
+  QtDesktop qt{[](bool) { return MenuFacts{}; }, [](MenuItemId) {}, [] {}, qtLog, [] { return true; }};
+  ControllerRig rig{{}, /*calibrated=*/false};
+
+  WindowRig(bool withCamera = true) {
+    rig.desktop.calibrationOn = &qt;
+    rig.camera->setPicture(photo());
+    rig.scene = faceInPhoto(1);
+    if (!withCamera) rig.camera->setCameras({});
+  }
+
+  CalibrationWindow& window() { return *qt.calibrationWindow(); }
+  void start() {
+    rig.start();
+    ASSERT_NE(qt.calibrationWindow(), nullptr);
+  }
+  void key(Qt::Key key) {
+    QTest::keyClick(&window(), key);
+    rig.settle();
+  }
+  void advance(Seconds seconds) {
+    rig.advance(seconds);
+    QCoreApplication::processEvents();
+  }
+  void grab(const QString& name) { EXPECT_TRUE(window().grab().save(testing::artifactPath(name))) << name.toStdString(); }
+  std::string message() { return window().message().text().toStdString(); }
+};
+
+TEST(CalibrationWindow, IsATitledFixedWindowAboveTheOthersLaidOutFromTheBottomUp) {
+  WindowRig w;
+  w.start();
+  CalibrationWindow& window = w.window();
+  EXPECT_EQ(window.windowTitle(), "Calibrate Kestrel");
+  EXPECT_EQ(window.size(), QSize(520, 420));
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  const Qt::WindowFlags flags = window.windowFlags();
+  EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+  for (Qt::WindowType absent : {Qt::WindowCloseButtonHint, Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint}) {
+    EXPECT_FALSE(flags.testFlag(absent)) << absent;
+  }
+  EXPECT_EQ(window.picture().geometry(), QRect(20, 10, 480, 270));
+  EXPECT_EQ(window.message().geometry(), QRect(20, 290, 480, 60));
+  EXPECT_EQ(window.startButton().geometry(), QRect(380, 368, 120, 32));
+  EXPECT_EQ(window.cancelButton().geometry(), QRect(20, 368, 120, 32));
+  EXPECT_EQ(window.cancelButton().text(), "Cancel");
+  // The offscreen platform has one screen with no panel's name: centred on the primary.
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_EQ(window.pos(), QPoint(screen.x() + screen.width() / 2 - 260, screen.y() + screen.height() / 2 - 210));
+}
+
+TEST(CalibrationWindow, WalksThroughBothStepsWithTheKeyboardAndSavesTheSet) {
+  WindowRig w;
+  w.start();
+  CalibrationWindow& window = w.window();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.picture().status(), "Waiting for the camera…");
+  w.grab("calibration-0-waiting.png");
+
+  w.advance(0.5);
+  EXPECT_TRUE(window.picture().hasPicture());
+  EXPECT_EQ(w.message(), CalibrationWindowText::prompt(Calibration::Step::sitWell));
+  EXPECT_EQ(window.startButton().text(), "Start");
+  EXPECT_TRUE(window.startButton().isEnabled());
+  // The picture of 642 × 508 fits the view's height, centred across it.
+  EXPECT_EQ(window.picture().pictureRect(), QRectF(69.5, 0, 341, 270));
+  w.grab("calibration-1-sit-well.png");
+
+  w.key(Qt::Key_Space);
+  EXPECT_EQ(w.message(), "3…");
+  EXPECT_FALSE(window.startButton().isEnabled());
+  w.grab("calibration-2-countdown.png");
+  w.key(Qt::Key_Space);  // ignored while counting down
+  w.advance(3.5);
+  EXPECT_EQ(w.message(), "Hold still…");
+  w.grab("calibration-3-hold-still.png");
+  w.advance(1.5);
+  EXPECT_EQ(w.message(), CalibrationWindowText::prompt(Calibration::Step::leanIn));
+  w.advance(0.5);
+  w.grab("calibration-4-lean-in.png");
+
+  // Not far enough in: the same step again.
+  w.rig.scene = faceInPhoto(1.02);
+  w.key(Qt::Key_Return);
+  w.advance(5);
+  EXPECT_EQ(w.message(), "Lean further in toward the screen and try again.");
+  EXPECT_EQ(window.startButton().text(), "Try again");
+  EXPECT_TRUE(window.startButton().isEnabled());
+  w.grab("calibration-5-try-again.png");
+
+  w.rig.scene = faceInPhoto(1.25);
+  QTest::mouseClick(&window.startButton(), Qt::LeftButton);
+  w.advance(5);
+  EXPECT_FALSE(window.isVisible());
+  ASSERT_TRUE(w.rig.controller->baselines().has_value());
+  EXPECT_EQ(w.rig.controller->baselines()->baselines.at(0).faceHeight, 260.0 / 508);
+  EXPECT_NEAR(w.rig.controller->baselines()->reach.faceGrowth, 0.25, 1e-12);
+}
+
+TEST(CalibrationWindow, EscapeAndTheCancelButtonEndWithoutASet) {
+  for (const bool escape : {true, false}) {
+    WindowRig w;
+    w.start();
+    w.key(Qt::Key_Space);
+    w.advance(1);
+    if (escape) {
+      w.key(Qt::Key_Escape);
+    } else {
+      QTest::mouseClick(&w.window().cancelButton(), Qt::LeftButton);
+      w.rig.settle();
+    }
+    EXPECT_FALSE(w.window().isVisible()) << escape;
+    EXPECT_TRUE(w.rig.logged("calibration ended saved=false")) << escape;
+    EXPECT_FALSE(w.rig.controller->baselines().has_value()) << escape;
+  }
+}
+
+TEST(CalibrationWindow, SaysWhenThereIsNoCamera) {
+  WindowRig w(/*withCamera=*/false);
+  w.start();
+  EXPECT_EQ(w.window().picture().status(), "No camera found");
+  EXPECT_EQ(w.window().picture().detail(), "no camera is connected");
+  w.grab("calibration-6-no-camera.png");
+}
+
+TEST(CameraView, FitsThePictureWithoutCropping) {
+  QApplication& application = qtApplication();
+  (void)application;
+  struct Case {
+    QSize picture;
+    QRectF drawn;
+  };
+  const Case cases[] = {{{480, 270}, {0, 0, 480, 270}},
+                        {{1280, 720}, {0, 0, 480, 270}},
+                        {{640, 480}, {60, 0, 360, 270}},
+                        {{960, 270}, {0, 67.5, 480, 135}}};
+  for (const auto& c : cases) {
+    CameraView view;
+    view.resize(480, 270);
+    QImage image(c.picture, QImage::Format_RGB888);
+    image.fill(Qt::gray);
+    view.showPicture(image, {});
+    EXPECT_EQ(view.pictureRect(), c.drawn) << c.picture.width() << "x" << c.picture.height();
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
