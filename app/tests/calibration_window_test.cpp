@@ -8,9 +8,8 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "app/qt_desktop.hpp"
-#include "app/tests/artifacts.hpp"
+#include "app/tests/support.hpp"
 #include "app/tests/controller_rig.hpp"
-#include "app/tests/qt_application.hpp"
 #include "core/calibration/calibration_window.hpp"
 
 namespace kestrel {

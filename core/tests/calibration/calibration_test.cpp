@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/calibration/calibration_key.hpp"
+#include "core/tests/support/posture_frames.hpp"
 
 namespace kestrel {
 namespace {
@@ -13,7 +14,7 @@ using Calibration::Failure;
 
 constexpr double frameSize = 1000;
 
-Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
+using testing::joint;
 
 // A body under a face box centred at (cx, cy): the nose at the centre, the shoulders
 // `drop` pixels lower and `width` pixels apart, so the nose ratio is drop ÷ width.

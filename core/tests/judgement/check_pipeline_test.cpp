@@ -11,15 +11,13 @@
 namespace kestrel {
 namespace {
 
-Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
-
+using testing::handAtChin;
 using testing::sitting;
 using testing::tooClose;
 
 const BaselineSet calibration = testing::calibrationSet();
 
 // A hand hiding the face of the user sitting as calibrated.
-Hand handAtChin() { return Hand{{joint(500, 420), joint(520, 430), joint(540, 440), joint(560, 700)}}; }
 Measurements hidden() { return Measurements{1000, 1000, 0.5, {}, {}, {handAtChin()}}; }
 
 std::vector<Measurements> three(const Measurements& m) { return {m, m, m}; }

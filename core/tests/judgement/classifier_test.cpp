@@ -7,7 +7,7 @@
 namespace kestrel {
 namespace {
 
-Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
+using testing::joint;
 
 const Baseline laptop = testing::laptopBaseline;
 
@@ -22,8 +22,7 @@ Face userFace(std::optional<double> yaw = 0.0, double height = 300) {
 
 Body userBody() { return testing::sittingBody(); }
 
-// The face's chin region is x 310…790, y 295…535.
-Hand handAtChin() { return Hand{{joint(500, 420), joint(520, 430), joint(540, 440), joint(560, 700)}}; }
+using testing::handAtChin;  // the chin region of userFace() is x 310…790, y 295…535
 Hand handAway() { return Hand{{joint(100, 100), joint(110, 110), joint(120, 120)}}; }
 
 Measurements frame(std::vector<Face> faces, std::vector<Body> bodies = {}, std::vector<Hand> hands = {},

@@ -1,13 +1,14 @@
 #include "core/judgement/head_chin_geometry.hpp"
 
 #include <gtest/gtest.h>
+#include "core/tests/support/posture_frames.hpp"
 
 namespace kestrel {
 namespace {
 
 using HeadChinGeometry::BodyRatios;
 
-Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
+using testing::joint;
 
 // Shoulders 100 px apart on y = 0 with the nose 70 px above: nose ratio 0.7.
 Body uprightBody() { return Body{joint(50, 70), joint(50, 20), joint(0, 0), joint(100, 0)}; }

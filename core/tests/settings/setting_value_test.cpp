@@ -22,6 +22,8 @@ TEST(SettingValue, JsonKindsMapOntoTheThreeStoredKinds) {
       {"30.0", SettingValue{std::int64_t{30}}},
       {"30.9", SettingValue{std::int64_t{30}}},
       {"-0.5", SettingValue{std::int64_t{0}}},
+      {"-9223372036854775808.0", SettingValue{std::numeric_limits<std::int64_t>::min()}},
+      {"9223372036854775808.0", std::nullopt},
       {"1e300", std::nullopt},
       {"\"steady\"", SettingValue{std::string("steady")}},
       {"\"\"", SettingValue{std::string()}},

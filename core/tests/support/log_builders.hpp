@@ -3,11 +3,11 @@
 #include "core/log/check_line.hpp"
 #include "core/model/measurements.hpp"
 #include "core/judgement/verdict.hpp"
+#include "core/tests/support/posture_frames.hpp"
 
 // Sample checks and frames shared by the tests of the log lines, the stores and the score.
 namespace kestrel::testing {
 
-inline Joint joint(double x, double y, double confidence) { return Joint{Point{x, y}, confidence}; }
 
 inline HeadResult goodHead() { return HeadResult{HeadVerdict::good, std::nullopt, HeadBasis::shoulders, std::nullopt, true}; }
 

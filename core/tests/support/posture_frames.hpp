@@ -11,6 +11,8 @@
 
 namespace kestrel::testing {
 
+inline Joint joint(double x, double y, double confidence = 0.9) { return Joint{{x, y}, confidence}; }
+
 // Sitting as calibrated: face ratio 0.3, the nose 200 px above shoulders 300 px apart (nose
 // ratio 2/3), clear of every limit.
 inline Body sittingBody() {
@@ -26,6 +28,8 @@ inline Measurements leaning() {
   const Body body{Joint{{550, 380}, 0.9}, Joint{{550, 330}, 0.9}, Joint{{380, 300}, 0.9}, Joint{{720, 300}, 0.9}};
   return Measurements{1000, 1000, 0.5, {Face{{350, 300, 400, 400}, 0.0, 0.0}}, {body}, {}};
 }
+// A hand whose joints lie in the chin region of the sitting face (x 310…790, y 295…535) but one.
+inline Hand handAtChin() { return Hand{{joint(500, 420), joint(520, 430), joint(540, 440), joint(560, 700)}}; }
 inline Measurements nobody() { return Measurements{1000, 1000, 0.5, {}, {}, {}}; }
 
 inline const Baseline laptopBaseline{ScreenRole::laptop, 0, 0, 0.3, 0.7, 0.25, std::nullopt};
