@@ -28,6 +28,8 @@ struct CheckScheduler {
   // A new cadence; the next check is due that long after the last one.
   void setInterval(Seconds seconds);
   std::optional<Instant> nextCheckDue() const;
+  // The next frame is checked whenever it comes, and the grid starts again from it.
+  void checkNow() { lastCheckAt.reset(); }
   // The instants of a burst of `count` further frames (at least one) after `start`.
   std::vector<Instant> burstTimes(Instant start, std::int64_t count) const;
 
