@@ -8,6 +8,7 @@
 
 #include "core/base/json_text.hpp"
 #include "core/launch/app_info.hpp"
+#include "core/launch/control_command.hpp"
 #include "core/launch/login_item_policy.hpp"
 #include "core/monitor/status_texts.hpp"
 #include "core/pictures/picture_prune.hpp"
@@ -21,7 +22,7 @@ constexpr Seconds tickInterval = 1.0;
 constexpr Seconds retryInterval = 5.0;
 constexpr Seconds simulatedFailureAfter = 30;
 constexpr Seconds simulatedOutage = 60;
-constexpr Seconds snoozeFor = 1800;
+constexpr Seconds snoozeFor = ControlCommand::snoozeLength;
 constexpr Seconds hideGlowFor = 3600;
 constexpr Seconds pauseFor = 3600;
 
@@ -320,6 +321,28 @@ void AppController::updateGlow(const std::vector<MonitorEvent>& events) { deskto
 void AppController::refreshViews(bool reloadLog) {
   desktop_.refreshMenu();
   if (desktop_.windowOpen()) desktop_.refreshWindow(reloadLog);
+  if (refreshed_) refreshed_();
+}
+
+std::optional<std::string> AppController::checkNow() {
+  if (monitor_.isPaused(now())) return "Kestrel is paused; resume it first.";
+  if (!baselines_) return "Kestrel is not calibrated yet.";
+  frames_->checkNow();
+  systemLog_.notice("check now asked");
+  return std::nullopt;
+}
+
+StatusReport AppController::statusReport() {
+  const MenuFacts facts = menuFacts(false);
+  StatusReport report;
+  report.running = true;
+  report.status = TodaySummary::statusText(monitor_, permission_, facts.now);
+  report.menuIcon = toText(menuIconState(facts));
+  report.scorePercent = todayScore();
+  report.paused = monitor_.isPaused(facts.now);
+  report.lastCheck = monitor_.lastCheck() ? lastCheckText(monitor_) : "";
+  report.lastCheckAt = lastCheckStamp_;
+  return report;
 }
 
 // MARK: the check
@@ -390,6 +413,7 @@ void AppController::finishCheck(const FinishedCheck& check, const PendingCheck& 
 }
 
 void AppController::write(const CheckLine& line) {
+  lastCheckStamp_ = line.t;
   if (!plan_.writeLogAndState) return;
   try {
     log_.append(line, now());

@@ -23,6 +23,7 @@
 #include "core/log/baseline_store.hpp"
 #include "core/log/check_log_store.hpp"
 #include "core/monitor/monitor.hpp"
+#include "core/monitor/status_report.hpp"
 #include "core/pictures/picture_writer.hpp"
 #include "core/settings/app_settings.hpp"
 #include "core/settings/settings_file.hpp"
@@ -91,6 +92,8 @@ class AppController {
   AppController& operator=(const AppController&) = delete;
 
   void setObserver(Observer observer) { observer_ = std::move(observer); }
+  // Called whenever the menu is brought up to date: what it shows may have changed.
+  void setRefreshed(std::function<void()> refreshed) { refreshed_ = std::move(refreshed); }
 
   // Installs the menu, offers the login item, prunes, starts the cadence, the camera and the
   // ticker. Once.
@@ -114,6 +117,8 @@ class AppController {
   void openWindow();
   void toggleLoginItem();
   void playChime(const std::string& sound, bool preview);
+  // Asks for the next check now; why it cannot be taken (paused, not calibrated), or none.
+  std::optional<std::string> checkNow();
 
   // What the views read.
   const LaunchPlan& plan() const { return plan_; }
@@ -133,6 +138,8 @@ class AppController {
   const AppPaths& paths() const { return paths_; }
   // The calibration under way, if any.
   const CalibrationController* calibration() const { return calibration_.get(); }
+  // What `kestrel status` shows of this run.
+  StatusReport statusReport();
   // Waits until the camera and picture queues have done what they were asked so far.
   void flush();
 
@@ -178,6 +185,8 @@ class AppController {
   Chime chime_;
   std::string cameraHelpPage_;
   Observer observer_;
+  std::function<void()> refreshed_;
+  std::string lastCheckStamp_;  // of the last check line
 
   Thresholds thresholds_;
   SettingsFile settingsFile_;

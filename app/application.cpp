@@ -10,6 +10,7 @@
 
 #include "camera/file_camera_loader.hpp"
 #include "core/launch/app_info.hpp"
+#include "platform/local_time_zone.hpp"
 #include "camera/frame_analysis.hpp"
 #include "camera/photo_store.hpp"
 #include "camera/v4l2_camera.hpp"
@@ -18,22 +19,6 @@
 namespace kestrel {
 
 namespace {
-
-// The user's time zone: $TZ, else the zone /etc/localtime names, else UTC.
-Calendar localCalendar() {
-  if (const char* tz = std::getenv("TZ"); tz != nullptr && *tz != '\0') {
-    if (auto calendar = Calendar::named(*tz == ':' ? tz + 1 : tz)) return *calendar;
-  }
-  std::error_code error;
-  const std::filesystem::path target = std::filesystem::read_symlink("/etc/localtime", error);
-  if (!error) {
-    const std::string text = target.string();
-    if (auto at = text.find("zoneinfo/"); at != std::string::npos) {
-      if (auto calendar = Calendar::named(text.substr(at + 9))) return *calendar;
-    }
-  }
-  return Calendar::utc();
-}
 
 // The video file camera comes from its module, loaded only when asked for.
 std::unique_ptr<CaptureDevice> camera(const LaunchPlan& plan, Clock& clock, SystemLog& log) {
@@ -68,6 +53,8 @@ Application::Application(Options options, SystemLog& log, QObject* parent)
                                          [this](MenuItemId item) { controller_->choose(item); },
                                          [this] { quit(); }, log_);
   const AppPaths paths{options.locations.dataFolder, options.locations.settingsFile};
+  applicationId_ = options.identity.identifier;
+  const bool serveControl = options.serveControl;
   AppParts parts{clock_,
                  main_,
                  log_,
@@ -78,11 +65,15 @@ Application::Application(Options options, SystemLog& log, QObject* parent)
                  loginItem_,
                  *desktop_,
                  std::move(options.identity),
-                 localCalendar(),
+                 localTimeZone(),
                  std::string(ChimeSound::folder),
                  std::move(options.cameraHelpPage),
                  {}};
   controller_ = std::make_unique<AppController>(std::move(options.plan), paths, std::move(parts));
+  if (serveControl) {
+    control_ = std::make_unique<ControlService>(*controller_);
+    controller_->setRefreshed([this] { control_->publishChanges(); });
+  }
 
   events_ = std::make_unique<SystemEvents>(log_, QDBusConnection::systemBus(), QDBusConnection::sessionBus(), this);
   connect(events_.get(), &SystemEvents::systemEvent, this,
@@ -110,6 +101,12 @@ Application::~Application() {
 void Application::start() {
   events_->start();
   controller_->start();
+  if (control_) {
+    QString error;
+    if (!control_->registerOn(QDBusConnection::sessionBus(), applicationId_, error)) {
+      log_.error("control interface not served: " + error.toStdString());
+    }
+  }
 }
 
 void Application::quit(int status) {

@@ -9,6 +9,7 @@
 
 #include "app/app_controller.hpp"
 #include "app/canberra_player.hpp"
+#include "app/control_service.hpp"
 #include "app/data_folder.hpp"
 #include "app/qt_desktop.hpp"
 #include "app/qt_executor.hpp"
@@ -33,6 +34,8 @@ class Application : public QObject {
     std::filesystem::path modelFolder;
     // Read when a termination signal arrived (the entry's self-pipe); -1 for none.
     int signalFd = -1;
+    // This process owns the application id on the session bus: it serves the control interface.
+    bool serveControl = false;
   };
 
   // Throws FileCameraUnavailable when a video is to be the camera and the file camera's
@@ -58,9 +61,11 @@ class Application : public QObject {
   std::unique_ptr<QtDesktop> desktop_;
   std::unique_ptr<SystemEvents> events_;
   std::unique_ptr<QSocketNotifier> signals_;
+  std::unique_ptr<ControlService> control_;
   int signalFd_ = -1;
   bool quitting_ = false;
   std::shared_future<std::shared_ptr<Analyzer>> models_;
+  std::string applicationId_;
   std::unique_ptr<AppController> controller_;  // last: goes first
 };
 

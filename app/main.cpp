@@ -1,12 +1,14 @@
-// The entry of Kestrel: reads the command line into the run's plan, runs the one-time import
-// of the previous build's data, and then either prints one line and exits or runs the tray
-// application until it is told to quit.
+// The entry of the tray program, which `kestrel` starts for every run that is not a command to
+// a running Kestrel (help, version and those commands never reach here): reads the command
+// line into the run's plan, runs the one-time import of the previous build's data, and then
+// either prints one line and exits or runs the tray application until it is told to quit.
 
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -15,8 +17,9 @@
 #include <vector>
 
 #include "app/application.hpp"
-#include "app/build_info.hpp"
+#include "platform/build_info.hpp"
 #include "app/data_folder.hpp"
+#include "app/single_instance.hpp"
 #include "camera/file_camera_loader.hpp"
 #include "core/import/legacy_import.hpp"
 #include "core/launch/app_info.hpp"
@@ -56,41 +59,31 @@ int installSignalPipe() {
   return fds[1];
 }
 
-constexpr std::string_view usage = R"(Usage: kestrel [OPTION]...
-Watches how you sit through the laptop camera and lives in the tray.
-
-  --camera-file PATH   play this video as the camera, looping, instead of a real one
-  --demo               the whole loop without a desktop or camera: checks every 15 s on
-                       the video of --camera-file, with a stand-in calibration and a
-                       temporary data folder, printed to the terminal
-  --exit-after SECONDS quit after this long (with --demo)
-  --smoke              print the launch line and exit
-  --perf-live          a ten-minute measuring run that writes nothing
-  --simulate-camera-failure
-                       act as if the camera failed after 30 s
-  --help               show this help and exit
-  --version            show the version and exit
-)";
-
 std::optional<std::string> commit() {
   return BuildInfo::commit().empty() ? std::nullopt : std::optional<std::string>(BuildInfo::commit());
 }
 
+// Where an installed Kestrel keeps its shared files: <prefix>/share/kestrel, found from where
+// the program lies (in its own folder under the library folder).
+std::filesystem::path installedShare() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return (exe.parent_path() / KESTREL_PREFIX_FROM_PROGRAM / "share/kestrel").lexically_normal();
+}
+
 // The models' folder: $KESTREL_MODELS or the per-user folder when it holds them, else the
-// one installed beside the program.
+// one installed with the program.
 std::filesystem::path modelFolder() {
   const std::filesystem::path user = defaultModelFolder();
   std::error_code error;
   if (std::getenv("KESTREL_MODELS") != nullptr || std::filesystem::exists(user, error)) return user;
-  const std::filesystem::path installed =
-      std::filesystem::read_symlink("/proc/self/exe", error).parent_path().parent_path() / "share/kestrel/models";
+  const std::filesystem::path installed = installedShare() / "models";
   return std::filesystem::exists(installed, error) ? installed : user;
 }
 
 std::string helpPage() {
   std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  for (const auto& candidate : {exe.parent_path().parent_path() / "share/kestrel/camera-access.html",
+  for (const auto& candidate : {installedShare() / "camera-access.html",
                                 std::filesystem::path(KESTREL_SOURCE_DIR) / "data/camera-access.html"}) {
     if (std::filesystem::exists(candidate, error)) return candidate.string();
   }
@@ -162,18 +155,10 @@ int main(int argc, char** argv) {
   std::optional<Seconds> exitAfter;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
-    if (a == "--help") {
-      std::cout << usage;
-      return 0;
-    }
-    if (a == "--version") {
-      std::cout << AppInfo::name << " " << AppInfo::versionLine(commit(), BuildInfo::date(), runningId) << "\n";
-      return 0;
-    }
     if (a == "--demo") demo = true;
     if (a == "--exit-after" || a == "--camera-file") {
       if (i + 1 == arguments.size()) {
-        std::cerr << "kestrel: " << a << " needs a value (see --help)\n";
+        std::cerr << "kestrel: " << a << " needs a value (see kestrel --help)\n";
         return 2;
       }
       if (a == "--exit-after") {
@@ -188,7 +173,7 @@ int main(int argc, char** argv) {
     } else if (a.rfind("--", 0) == 0 && a != "--demo" && a != "--smoke" && a != "--perf-live" &&
                a != "--simulate-camera-failure" && a != "--simulate-hand-alert" && a != "--seed-old-picture" &&
                a != "--legacy-import-dry-run") {
-      std::cerr << "kestrel: unknown option " << a << " (see --help)\n";
+      std::cerr << "kestrel: unknown option " << a << " (see kestrel --help)\n";
       return 2;
     }
   }
@@ -245,9 +230,22 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QString::fromUtf8(runningId.data(), runningId.size()));
   QApplication::setQuitOnLastWindowClosed(false);
 
+  // One Kestrel per session; the demo and the runs that write nothing stand apart.
+  std::optional<SingleInstance> instance;
+  if (plan.writeLogAndState && !demo) {
+    instance.emplace(QDBusConnection::sessionBus(), std::string(runningId),
+                     SingleInstance::lockFolder(locations.dataFolder));
+    if (instance->role() != SingleInstance::Role::first) {
+      log.notice("second start ended: " + instance->message());
+      std::cout << instance->message() << "\n";
+      return 0;
+    }
+    log.notice("single instance: " + instance->message());
+  }
+
   Application::Options options{plan,     {std::string(runningId), commit(), std::string(BuildInfo::date())},
                                locations, helpPage(),
-                               models, installSignalPipe()};
+                               models, installSignalPipe(), instance && instance->lockFd() < 0};
   std::unique_ptr<Application> app;
   try {
     app = std::make_unique<Application>(std::move(options), log);

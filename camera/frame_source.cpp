@@ -350,6 +350,17 @@ void FrameSource::endDoze() {
   });
 }
 
+void FrameSource::checkNow() {
+  queue_.async([this] {
+    if (closing_ || !checksEnabled_) return;
+    scheduler_.checkNow();
+    if (!doze_.dozing || !doze_.wake(doze_.generation)) return;
+    stopRequested_ = false;
+    startKeepingFormat();
+    log_.notice("camera doze ended reason=check_now");
+  });
+}
+
 void FrameSource::setCheckInterval(Seconds seconds) {
   queue_.async([this, seconds] {
     scheduler_.setInterval(seconds);

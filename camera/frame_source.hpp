@@ -100,6 +100,9 @@ class FrameSource {
   void dozeUntilNextCheck();
   // Wakes a dozing camera now (the user wants it on between checks).
   void endDoze();
+  // The next frame that comes is checked, as the very first one is, and a dozing camera wakes
+  // for it; nothing while checks are off.
+  void checkNow();
   // A new check cadence; a planned wake is planned again for it.
   void setCheckInterval(Seconds seconds);
   void setChecksEnabled(bool enabled);

@@ -8,7 +8,7 @@ if(NOT status EQUAL 0)
 endif()
 string(TIMESTAMP date "%Y-%m-%d" UTC)
 file(WRITE "${OUTPUT}.new" "// Made by cmake/BuildInfo.cmake at build time.
-#include \"app/build_info.hpp\"
+#include \"platform/build_info.hpp\"
 
 namespace kestrel::BuildInfo {
 std::string_view commit() { return \"${commit}\"; }
