@@ -52,6 +52,12 @@ def make_video(path):
     writer.release()
 
 
+def models_folder():
+    """Where scripts/setup put the vision models: the benchmarks run in a home of their own."""
+    return os.environ.get("KESTREL_MODELS") or os.path.join(
+        os.environ.get("XDG_DATA_HOME") or os.path.expanduser("~/.local/share"), "Kestrel", "models")
+
+
 def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
@@ -110,7 +116,7 @@ def main():
     started = []
     try:
         env = dict(os.environ, HOME=work, XDG_RUNTIME_DIR=work + "/run", XDG_DATA_HOME=work + "/data",
-                   XDG_CONFIG_HOME=work + "/config", QT_QPA_PLATFORM="xcb")
+                   XDG_CONFIG_HOME=work + "/config", QT_QPA_PLATFORM="xcb", KESTREL_MODELS=models_folder())
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
         os.makedirs(env["XDG_CONFIG_HOME"] + "/Larkspur")
         with open(env["XDG_CONFIG_HOME"] + "/Larkspur/settings.json", "w") as f:
