@@ -27,6 +27,8 @@ QDBusPendingReply<> send(Proxy& proxy, const ControlCommand& command) {
       return proxy.Resume();
     case ControlVerb::snooze:
       return proxy.SnoozeHandAlerts(static_cast<qlonglong>(command.duration.value_or(ControlCommand::snoozeLength)));
+    case ControlVerb::check:
+      return proxy.CheckNow();
     case ControlVerb::open:
       return proxy.OpenWindow();
     case ControlVerb::calibrate:

@@ -34,6 +34,7 @@ Commands for the Kestrel that runs (DURATION like 90s, 30m, 1h or 1h30m, at most
   pause [DURATION]     stop checking for that long, or until resumed
   resume               check again
   snooze [DURATION]    no hand-at-chin alerts for that long (30 min without one)
+  check                take the next check now
   status [--json]      the status line, today's score and the last check; with --json one
                        JSON object, also when Kestrel is not running
   open                 show the window

@@ -47,8 +47,9 @@ std::optional<std::string> durationProblem(double seconds, bool zeroMeansUntilRe
 std::optional<std::variant<ControlCommand, std::string>> ControlCommand::parse(
     const std::vector<std::string>& arguments) {
   if (arguments.empty()) return std::nullopt;
+  if (arguments.front().starts_with('-')) return std::nullopt;
   const auto verb = fromText<ControlVerb>(arguments.front());
-  if (!verb) return std::nullopt;
+  if (!verb) return "kestrel: \"" + arguments.front() + "\" is not a command (see kestrel --help)";
   ControlCommand command{*verb, std::nullopt, false};
   const std::string name(arguments.front());
   for (std::size_t i = 1; i < arguments.size(); ++i) {

@@ -14,13 +14,14 @@
 namespace kestrel {
 
 // What the command line asks of a running Kestrel.
-enum class ControlVerb { pause, resume, snooze, status, open, calibrate };
+enum class ControlVerb { pause, resume, snooze, check, status, open, calibrate };
 
 template <>
 struct EnumTexts<ControlVerb> {
   static constexpr std::array table{std::pair{ControlVerb::pause, std::string_view{"pause"}},
                                     std::pair{ControlVerb::resume, std::string_view{"resume"}},
                                     std::pair{ControlVerb::snooze, std::string_view{"snooze"}},
+                                    std::pair{ControlVerb::check, std::string_view{"check"}},
                                     std::pair{ControlVerb::status, std::string_view{"status"}},
                                     std::pair{ControlVerb::open, std::string_view{"open"}},
                                     std::pair{ControlVerb::calibrate, std::string_view{"calibrate"}}};
@@ -38,9 +39,9 @@ struct ControlCommand {
   // A snooze without a duration lasts as long as the menu's.
   static constexpr Seconds snoozeLength = 1800;
 
-  // The command the arguments (without the program's name) spell; none when the first one
-  // names no verb, so that the arguments are the tray program's own; an error text for a verb
-  // with arguments it does not take.
+  // The command the arguments (without the program's name) spell; none when they start with an
+  // option (or are none), so that they are the tray program's own; an error text for a word
+  // that is no command and for a command with arguments it does not take.
   static std::optional<std::variant<ControlCommand, std::string>> parse(const std::vector<std::string>& arguments);
 
   bool operator==(const ControlCommand&) const = default;

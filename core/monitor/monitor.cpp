@@ -256,6 +256,7 @@ void Monitor::on(const input::System& in, MonitorOutput& out) {
 void Monitor::on(const input::Pause& in, MonitorOutput& out) {
   pausedUntil_ = in.until;
   pausedIndefinitely_ = !in.until;
+  pauseLength_ = in.until ? *in.until - in.at : 0;
   forgetPresence();
   dropAlerts(in.at, out);
   out.events.push_back(event::Paused{in.until});

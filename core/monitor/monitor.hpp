@@ -80,6 +80,8 @@ class Monitor {
   const std::map<AlertModule, ActiveAlert>& alerts() const { return alerts_; }
   std::optional<Instant> pausedUntil() const { return pausedUntil_; }
   bool pausedIndefinitely() const { return pausedIndefinitely_; }
+  // How long the timed pause was asked for, from the moment it was asked.
+  Seconds pauseLength() const { return pauseLength_; }
   std::optional<Instant> snoozedUntil() const { return snoozedUntil_; }
   std::optional<Instant> hideGlowUntil() const { return hideGlowUntil_; }
   bool glowEnabled() const { return glowEnabled_; }
@@ -144,6 +146,7 @@ class Monitor {
   std::map<AlertModule, ActiveAlert> alerts_;
   std::optional<Instant> pausedUntil_;
   bool pausedIndefinitely_ = false;
+  Seconds pauseLength_ = 0;
   std::optional<Instant> snoozedUntil_;
   std::optional<Instant> hideGlowUntil_;
   bool glowEnabled_ = true;

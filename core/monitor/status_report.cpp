@@ -20,8 +20,9 @@ StatusReport StatusReport::fromLog(const CheckLogStore& log, Instant now) {
 }
 
 std::string StatusReport::lines() const {
-  return status + "\nToday's score: " + TodaySummary::percentText(scorePercent) + "\n" +
-         (lastCheck.empty() ? std::string("No check yet") : lastCheck) + "\n";
+  // A pause forgets the last check: no line then, rather than a "No check yet" that is untrue.
+  const std::string last = !lastCheck.empty() ? lastCheck + "\n" : paused ? "" : "No check yet\n";
+  return status + "\nToday's score: " + TodaySummary::percentText(scorePercent) + "\n" + last;
 }
 
 std::string StatusReport::json() const {

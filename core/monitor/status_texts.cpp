@@ -90,11 +90,24 @@ MenuIcon menuIcon(const Monitor& monitor, Instant at, bool cameraPermissionNeede
   return {*m.lastReading() == LastReading::good ? MenuIconState::good : MenuIconState::bad};
 }
 
+namespace {
+
+// The menu's own pause lasts an hour; one asked for from the command line or D-Bus says its
+// length, in whole minutes.
+std::string pausedForText(Seconds length) {
+  const auto minutes = static_cast<long long>(std::llround(length / 60));
+  if (minutes == 60) return "Paused for an hour";
+  if (minutes < 60) return "Paused for " + std::to_string(std::max(1LL, minutes)) + " min";
+  return "Paused for " + std::to_string(minutes / 60) + " h" +
+         (minutes % 60 ? " " + std::to_string(minutes % 60) + " min" : std::string());
+}
+
+}  // namespace
+
 std::string monitorStatus(const Monitor& monitor, Instant at) {
   const Monitor& m = monitor;
   if (m.pausedIndefinitely()) return "Paused";
-  // The menu's only timed pause lasts an hour.
-  if (m.pausedUntil() && *m.pausedUntil() > at) return "Paused for an hour";
+  if (m.pausedUntil() && *m.pausedUntil() > at) return pausedForText(m.pauseLength());
   if (m.cameraStopped()) return "Camera stopped";
   if (m.cameraMissing()) return "Laptop camera unavailable";
   if (m.calibrating()) return "Calibrating";

@@ -39,6 +39,8 @@ TEST(StatusReport, PrintsARunningKestrelsLines) {
   EXPECT_EQ(report.json(),
             R"({"alertsToday":2,"lastCheck":"Last check: good","lastCheckAt":"2026-03-09T12:00:00Z",)"
             R"("menuIcon":"good","paused":false,"running":true,"scorePercent":72,"status":"Watching"})");
+  const StatusReport paused{true, "Paused for 30 min", "idle", std::nullopt, true, "", "2026-03-09T12:00:00Z", 0};
+  EXPECT_EQ(paused.lines(), "Paused for 30 min\nToday's score: —\n");
 }
 
 }  // namespace

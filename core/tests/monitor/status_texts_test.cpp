@@ -78,7 +78,11 @@ TEST(MonitorStatus, FirstMatchingRuleWins) {
   const Case cases[] = {
       {"paused beats a stopped camera",
        after({input::CameraStarted{0}, input::Tick{60}, input::Tick{120}, input::Pause{std::nullopt, 130}}), "Paused"},
-      {"timed pause", after({input::Pause{later + 3, 0}}), "Paused for an hour"},
+      {"the menu's pause", after({input::Pause{later + 3000, later - 600}}), "Paused for an hour"},
+      {"a pause of seconds", after({input::Pause{later + 20, later - 10}}), "Paused for 1 min"},
+      {"a pause of minutes", after({input::Pause{later + 1770, later - 30}}), "Paused for 30 min"},
+      {"a pause of hours", after({input::Pause{later + 5000, later - 400}}), "Paused for 1 h 30 min"},
+      {"a pause of a day", after({input::Pause{later + 86000, later - 400}}), "Paused for 24 h"},
       {"camera stopped beats missing", after({input::CameraStarted{0}, input::Tick{60}, input::Tick{120}}),
        "Camera stopped"},
       {"camera missing beats calibrating", after({input::CalibrationStarted{0}, input::CameraMissing{1}}),
