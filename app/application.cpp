@@ -83,6 +83,7 @@ Application::Application(Options options, SystemLog& log, QObject* parent)
                  std::move(options.cameraHelpPage),
                  {}};
   controller_ = std::make_unique<AppController>(std::move(options.plan), paths, std::move(parts));
+  desktop_->attach(*controller_);
 
   events_ = std::make_unique<SystemEvents>(log_, QDBusConnection::systemBus(), QDBusConnection::sessionBus(), this);
   connect(events_.get(), &SystemEvents::systemEvent, this,
