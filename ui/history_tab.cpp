@@ -70,7 +70,7 @@ void HistoryTab::showDays(std::vector<PictureDay> days) {
   auto label = [this](const QString& text, bool secondary) {
     auto* l = new QLabel(text, document_);
     QFont font = l->font();
-    font.setPointSizeF(13);
+    font.setPixelSize(13);
     l->setFont(font);
     if (secondary) l->setForegroundRole(QPalette::PlaceholderText);
     l->setWordWrap(true);

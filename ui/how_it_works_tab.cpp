@@ -14,7 +14,7 @@ HowItWorksTab::HowItWorksTab(std::function<std::string()> text, QWidget* parent)
 
 QString HowItWorksTab::html(const std::string& text) {
   const QStringList paragraphs = QString::fromStdString(text).split(QStringLiteral("\n\n"));
-  QString out = QStringLiteral("<div style=\"font-size: 13pt\">");
+  QString out = QStringLiteral("<div style=\"font-size: 13px\">");
   for (qsizetype i = 0; i < paragraphs.size(); ++i) {
     const QString& paragraph = paragraphs[i];
     const qsizetype firstBreak = paragraph.indexOf(QLatin1Char('\n'));

@@ -34,7 +34,7 @@ PictureViewer::PictureViewer(const PictureStore& store, std::string day, const s
   layout->setContentsMargins(14, 14, 14, 14);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   QFont font = heading_->font();
-  font.setPointSizeF(13);
+  font.setPixelSize(13);
   heading_->setFont(font);
   heading_->setWordWrap(true);
   heading_->setFixedWidth(pictureWidth);

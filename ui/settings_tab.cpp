@@ -44,7 +44,7 @@ QComboBox* popUp(QWidget* parent) {
 QLabel* rowLabel(const QString& title, QWidget* parent) {
   auto* l = new QLabel(title, parent);
   QFont font = l->font();
-  font.setPointSizeF(13);
+  font.setPixelSize(13);
   l->setFont(font);
   return l;
 }
@@ -82,7 +82,7 @@ SettingsTab::SettingsTab(Actions actions, ChimeSound::Library sounds, Calendar c
           [this](int id) { change([id](AppSettings& s) { s.sensitivity = caseAt<Sensitivity>(id); }); });
   explanation_ = new QLabel(text(sensitivityExplanation), document);
   QFont small = explanation_->font();
-  small.setPointSizeF(12);
+  small.setPixelSize(12);
   explanation_->setFont(small);
   explanation_->setForegroundRole(QPalette::PlaceholderText);
   explanation_->setWordWrap(true);

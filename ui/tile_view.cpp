@@ -35,7 +35,7 @@ TileView::TileView(const PictureEntry& entry, Open onOpen, QWidget* parent)
   layout->addWidget(drawing_);
 
   QFont small = caption_->font();
-  small.setPointSizeF(11);
+  small.setPixelSize(11);
   caption_->setFont(small);
   caption_->setForegroundRole(QPalette::PlaceholderText);
   caption_->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -16,10 +16,11 @@ namespace {
 
 QString text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// Sizes in pixels, the same on every desktop's default font size.
 QLabel* label(QWidget* parent, double points, bool secondary = false, bool bold = false) {
   auto* l = new QLabel(parent);
   QFont font = l->font();
-  if (points > 0) font.setPointSizeF(points);
+  if (points > 0) font.setPixelSize(static_cast<int>(points));
   font.setBold(bold);
   l->setFont(font);
   if (secondary) l->setForegroundRole(QPalette::PlaceholderText);
