@@ -1,5 +1,6 @@
 #include "app/app_controller.hpp"
 
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -307,7 +308,7 @@ MenuFacts AppController::menuFacts(bool opening) {
   facts.now = now();
   facts.permission = permission_;
   facts.testCopyMark = plan_.testCopyMark;
-  facts.versionLine = AppInfo::versionLine(identity_.commit, identity_.buildDate, identity_.identifier);
+  facts.versionLine = versionLine();
   facts.hasUpdateLink = AppInfo::downloadURL(AppInfo::builtDownloadURL()).has_value();
   facts.scorePercent = lastScore_;
   facts.login = lastLogin_;
@@ -530,7 +531,7 @@ void AppController::calibrationFinished(std::optional<BaselineSet> set) {
     pipeline_ = CheckPipeline(logClock_);  // no face from before the calibration is borrowed
   }
   handle(input::CalibrationEnded{saved, now()});
-  if (desktop_.windowOpen()) desktop_.refreshWindow(false);
+  desktop_.calibrationEnded();
 }
 
 // MARK: settings
@@ -572,9 +573,7 @@ void AppController::prunePictures(Instant at) {
   pictures_->prune(at, settings_.pictureRetention, [this, alive](std::vector<std::string> removed) {
     if (!alive.lock()) return;
     if (!removed.empty()) systemLog_.notice("pictures pruned days=" + std::to_string(removed.size()));
-    onMain([this] {
-      if (desktop_.windowOpen()) desktop_.refreshWindow(false);
-    });
+    onMain([this, removed = std::move(removed)] { desktop_.picturesPruned(removed); });
   });
 }
 
@@ -620,6 +619,21 @@ void AppController::seedOldPictureIfAsked() {
 // MARK: window and login item
 
 void AppController::openWindow() { desktop_.showWindow(); }
+
+void AppController::openPicture(const std::string& day, const std::string& stem) { desktop_.openPicture(day, stem); }
+
+std::optional<Instant> AppController::baselineDate() const {
+  if (!baselines_) return std::nullopt;
+  std::error_code error;
+  const auto written = std::filesystem::last_write_time(paths_.baselines(), error);
+  if (error) return std::nullopt;
+  const auto since = std::chrono::file_clock::to_sys(written).time_since_epoch();
+  return std::chrono::duration<double>(since).count();
+}
+
+std::string AppController::versionLine() const {
+  return AppInfo::versionLine(identity_.commit, identity_.buildDate, identity_.identifier);
+}
 
 void AppController::toggleLoginItem() {
   if (loginItem_.status() == LoginItemStatus::enabled) {

@@ -115,6 +115,7 @@ class AppController {
   void prunePictures(Instant now);
   void confirmDeleteAllPictures();
   void openWindow();
+  void openPicture(const std::string& day, const std::string& stem);
   void toggleLoginItem();
   void playChime(const std::string& sound, bool preview);
   // Asks for the next check now; why it cannot be taken (paused, not calibrated), or none.
@@ -136,6 +137,14 @@ class AppController {
   MenuFacts menuFacts(bool opening);
   const CheckLogStore& log() const { return log_; }
   const AppPaths& paths() const { return paths_; }
+  const LogClock& logClock() const { return logClock_; }
+  PictureStore pictureStore() const { return {paths_.pictures(), logClock_}; }
+  // When the calibration in force was saved: the baselines file's modification time; none
+  // without a calibration or when the file cannot be looked at.
+  std::optional<Instant> baselineDate() const;
+  // The chime's sounds as the sound folder holds them now.
+  ChimeSound::Library chimeLibrary() const { return chime_.library(); }
+  std::string versionLine() const;
   // The calibration under way, if any.
   const CalibrationController* calibration() const { return calibration_.get(); }
   // What `kestrel status` shows of this run.

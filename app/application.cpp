@@ -70,6 +70,7 @@ Application::Application(Options options, SystemLog& log, QObject* parent)
                  std::move(options.cameraHelpPage),
                  {}};
   controller_ = std::make_unique<AppController>(std::move(options.plan), paths, std::move(parts));
+  desktop_->attach(*controller_);
   if (serveControl) {
     control_ = std::make_unique<ControlService>(*controller_);
     controller_->setRefreshed([this] { control_->publishChanges(); });

@@ -50,6 +50,13 @@ class Desktop {
   virtual bool windowOpen() const = 0;
   virtual void showWindow() = 0;
   virtual void refreshWindow(bool reloadLog) = 0;
+  // The picture viewer on one picture of the History tab, in place of the one open.
+  virtual void openPicture(const std::string& day, const std::string& stem) = 0;
+  // The pictures of these days were pruned: a viewer on one of them closes, the History tab
+  // lists the days again.
+  virtual void picturesPruned(const std::vector<std::string>& days) = 0;
+  // A calibration ended, saved or not: the window's calibration line is read again.
+  virtual void calibrationEnded() = 0;
 
   // The calibration window: whether it is shown; making it on first use and showing it wired
   // to `actions`, its picture waiting for the camera; what it says; bringing it to the front;

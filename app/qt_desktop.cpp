@@ -7,6 +7,9 @@
 #include <QSystemTrayIcon>
 #include <QUrl>
 
+#include "app/app_controller.hpp"
+#include "core/pictures/picture_prune.hpp"
+
 namespace kestrel {
 
 namespace {
@@ -21,7 +24,7 @@ QtDesktop::QtDesktop(MenuController::Facts facts, MenuController::Choose choose,
       facts_(std::move(facts)),
       quit_(std::move(quit)),
       trayAvailable_(std::move(trayAvailable)),
-      window_(choose),
+      log_(log),
       menu_([this](bool opening) { return this->facts(opening); }, choose, log) {
   poll_.setInterval(trayPollMilliseconds);
   connect(&poll_, &QTimer::timeout, this, &QtDesktop::checkForTray);
@@ -33,7 +36,7 @@ QtDesktop::QtDesktop(MenuController::Facts facts, MenuController::Choose choose,
     if (!menuInstalled_) {
       checkForTray();
       // The toolkit looks for a status-notifier tray only once per run.
-      if (!menuInstalled_) window_.setTrayNote(StatusWindow::TrayNote::restartNeeded);
+      if (!menuInstalled_) setTrayNote(TrayNote::restartNeeded);
     }
   });
 }
@@ -60,8 +63,8 @@ void QtDesktop::installMenu() {
     menuInstalled_ = true;
     return;
   }
-  window_.setTrayNote(StatusWindow::TrayNote::missing);
-  windowForTray_ = !window_.isVisible();
+  setTrayNote(TrayNote::missing);
+  windowForTray_ = !windowOpen();
   showWindow();
   poll_.start();
 }
@@ -71,14 +74,13 @@ void QtDesktop::checkForTray() {
   poll_.stop();
   menu_.install();
   menuInstalled_ = true;
-  window_.setTrayNote(StatusWindow::TrayNote::none);
-  if (windowForTray_) window_.hide();
+  setTrayNote(TrayNote::none);
+  if (windowForTray_ && window_) window_->window().close();
   windowForTray_ = false;
 }
 
 void QtDesktop::refreshMenu() {
   if (menuInstalled_) menu_.refresh(facts(false));
-  if (window_.isVisible()) window_.refresh(facts(false));
 }
 
 void QtDesktop::updateGlow(bool, const std::vector<MonitorEvent>&) {
@@ -86,18 +88,68 @@ void QtDesktop::updateGlow(bool, const std::vector<MonitorEvent>&) {
   // an alert shows in the tray icon and the status line only.
 }
 
-bool QtDesktop::windowOpen() const { return window_.isVisible(); }
+bool QtDesktop::windowOpen() const { return window_ != nullptr; }
 
 void QtDesktop::showWindow() {
-  // Showing the window reads the facts as opening the menu does.
-  window_.refresh(facts(true));
-  window_.show();
-  window_.raise();
-  window_.activateWindow();
+  if (!app_) return;
+  if (!window_) {
+    window_ = std::make_unique<WindowController>(*app_, log_, rememberedTab_, [this](int selected) {
+      rememberedTab_ = selected;
+      windowForTray_ = false;
+      // The window is closing in its own event: it goes once that is over.
+      window_.release()->deleteLater();
+    });
+    setTrayNote(trayNote_);
+  }
+  window_->show();
 }
 
 void QtDesktop::refreshWindow(bool reloadLog) {
-  if (window_.isVisible()) window_.refresh(facts(reloadLog));
+  if (window_) window_->refresh(reloadLog);
+}
+
+void QtDesktop::openPicture(const std::string& day, const std::string& stem) {
+  if (!app_) return;
+  viewer_.reset();
+  viewer_ = std::make_unique<PictureViewer>(app_->pictureStore(), day, stem,
+                                            [this](const std::string& line) { log_.notice(line); });
+  viewer_->show();
+  viewer_->raise();
+  viewer_->activateWindow();
+}
+
+void QtDesktop::picturesPruned(const std::vector<std::string>& days) {
+  const std::optional<std::string> viewerDay = viewer_ ? std::optional(viewer_->day()) : std::nullopt;
+  if (PicturePrune::closesViewer(viewerDay, days)) {
+    if (viewer_->isVisible()) log_.notice("picture viewer closed reason=pruned");
+    viewer_.reset();
+  }
+  refreshWindow(false);
+}
+
+void QtDesktop::calibrationEnded() {
+  if (window_) window_->calibrationEnded();
+}
+
+void QtDesktop::setTrayNote(TrayNote note) {
+  trayNote_ = note;
+  if (window_) window_->setTrayNote(trayNoteText(note), note == TrayNote::none ? nullptr : &menu_.menu());
+}
+
+QString QtDesktop::trayNoteText(TrayNote note) {
+  switch (note) {
+    case TrayNote::none:
+      break;
+    case TrayNote::missing:
+      return QStringLiteral(
+          "There is no tray icon because this desktop shows no system tray: on GNOME, turn on the "
+          "“AppIndicator and KStatusNotifierItem Support” extension (package "
+          "gnome-shell-extension-appindicator) and start Kestrel again; on other desktops, add a system "
+          "tray to the panel.");
+    case TrayNote::restartNeeded:
+      return QStringLiteral("A system tray has appeared: quit Kestrel and start it again to put its icon there.");
+  }
+  return {};
 }
 
 bool QtDesktop::calibrationOpen() const { return calibration_ && calibration_->isVisible(); }
@@ -137,8 +189,8 @@ bool QtDesktop::confirm(const std::string& title, const std::string& text, const
   QWidget* over = nullptr;
   if (calibrationOpen()) {
     over = calibration_.get();
-  } else if (window_.isVisible()) {
-    over = &window_;
+  } else if (window_) {
+    over = &window_->window();
   }
   QMessageBox box(QMessageBox::Question, qt(title), qt(text), QMessageBox::NoButton, over);
   QPushButton* yes = box.addButton(qt(accept), QMessageBox::AcceptRole);

@@ -54,6 +54,14 @@ class RecordingDesktop final : public Desktop {
   bool windowOpen() const override { return open; }
   void showWindow() override { open = true; }
   void refreshWindow(bool) override { ++windowRefreshes; }
+  std::vector<std::string> picturesOpened;  // "day/stem"
+  std::vector<std::vector<std::string>> prunedDays;
+  std::int64_t calibrationsEnded = 0;
+  void openPicture(const std::string& day, const std::string& stem) override {
+    picturesOpened.push_back(day + "/" + stem);
+  }
+  void picturesPruned(const std::vector<std::string>& days) override { prunedDays.push_back(days); }
+  void calibrationEnded() override { ++calibrationsEnded; }
   bool calibrationOpen() const override { return calibrationShown; }
   void openCalibration(CalibrationActions actions) override {
     ++calibrationOpens;
@@ -150,8 +158,12 @@ struct ControllerRig {
 
   AppPaths paths() const { return {folder / "data", folder / "config/settings.json"}; }
 
-  explicit ControllerRig(std::vector<std::string> arguments = {}, bool calibrated = true, Instant start = noon - 60)
-      : clock(start) {
+  // The desktop the controller drives: the recording one unless a test hands in a real one.
+  Desktop* shell = nullptr;
+
+  explicit ControllerRig(std::vector<std::string> arguments = {}, bool calibrated = true, Instant start = noon - 60,
+                         Desktop* realDesktop = nullptr)
+      : clock(start), shell(realDesktop) {
     if (calibrated) BaselineStore{paths().baselines()}.save(calibrationSet());
     make(std::move(arguments));
   }
@@ -171,7 +183,7 @@ struct ControllerRig {
                    std::make_unique<FixedPhotos>(),
                    sound,
                    loginItem,
-                   desktop,
+                   shell ? *shell : desktop,
                    {"io.github.kestrel.Kestrel", "abc1234", "2026-12-07"},
                    Calendar::utc(),
                    (folder / "sounds").string(),

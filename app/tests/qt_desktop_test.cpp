@@ -6,10 +6,13 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QUrl>
 
+#include "app/tests/shell_rig.hpp"
 #include "app/tests/support.hpp"
+#include "ui/today_tab.hpp"
 #include "testing/recording_log.hpp"
 
 namespace kestrel {
@@ -54,7 +57,7 @@ struct DesktopRig {
   }
 };
 
-TEST(QtDesktop, WithoutATrayShowsTheWindowUntilATrayAppears) {
+TEST(QtDesktop, WithoutATrayShowsTheWindowWithTheNoteAndTheMenuUntilATrayAppears) {
   struct Case {
     const char* name;
     bool openedFirst;  // the user had opened the window before the menu was installed
@@ -62,23 +65,30 @@ TEST(QtDesktop, WithoutATrayShowsTheWindowUntilATrayAppears) {
   };
   const Case cases[] = {{"window only for the tray", false, false}, {"window opened by the user", true, true}};
   for (const Case& c : cases) {
-    DesktopRig rig;
-    if (c.openedFirst) rig.desktop.showWindow();
-    rig.desktop.installMenu();
-    EXPECT_FALSE(rig.desktop.menu().installed()) << c.name;
-    EXPECT_TRUE(rig.desktop.windowOpen()) << c.name;
-    EXPECT_EQ(rig.desktop.window().trayNote(), StatusWindow::TrayNote::missing) << c.name;
-    EXPECT_TRUE(rig.desktop.polling()) << c.name;
+    ShellRig shell;
+    QtDesktop& desktop = *shell.desktop;
+    if (c.openedFirst) desktop.showWindow();
+    desktop.installMenu();
+    EXPECT_FALSE(desktop.menu().installed()) << c.name;
+    ASSERT_TRUE(desktop.windowOpen()) << c.name;
+    TodayTab& today = desktop.window()->today();
+    EXPECT_EQ(today.trayNote()->text(), QtDesktop::trayNoteText(QtDesktop::TrayNote::missing)) << c.name;
+    EXPECT_TRUE(today.trayNote()->isVisibleTo(&desktop.window()->window())) << c.name;
+    EXPECT_EQ(today.menuButton()->menu(), &desktop.menu().menu()) << c.name;
+    EXPECT_TRUE(desktop.polling()) << c.name;
 
-    rig.desktop.checkForTray();  // still none
-    EXPECT_FALSE(rig.desktop.menu().installed()) << c.name;
+    desktop.checkForTray();  // still none
+    EXPECT_FALSE(desktop.menu().installed()) << c.name;
 
-    rig.tray = true;
-    rig.desktop.checkForTray();
-    EXPECT_TRUE(rig.desktop.menu().installed()) << c.name;
-    EXPECT_EQ(rig.desktop.windowOpen(), c.openAfterTray) << c.name;
-    EXPECT_EQ(rig.desktop.window().trayNote(), StatusWindow::TrayNote::none) << c.name;
-    EXPECT_FALSE(rig.desktop.polling()) << c.name;
+    shell.tray = true;
+    desktop.checkForTray();
+    EXPECT_TRUE(desktop.menu().installed()) << c.name;
+    EXPECT_EQ(desktop.windowOpen(), c.openAfterTray) << c.name;
+    if (desktop.window()) {
+      EXPECT_FALSE(desktop.window()->today().trayNote()->isVisibleTo(&desktop.window()->window())) << c.name;
+      EXPECT_EQ(desktop.window()->today().menuButton()->menu(), nullptr) << c.name;
+    }
+    EXPECT_FALSE(desktop.polling()) << c.name;
   }
 }
 
@@ -99,27 +109,10 @@ TEST(QtDesktop, WithATrayInstallsTheMenuOnlyAndKeepsWhatTheLastOpeningReadUntilT
   EXPECT_EQ(score->text(), QStringLiteral("Today's score: 72 %"));
   EXPECT_TRUE(login->isChecked());
   EXPECT_EQ(rig.asked, (std::vector{false, true, false}));
-}
 
-TEST(QtDesktop, TheWindowReadsTheScoreWhenShownAndWhenTheLogChanged) {
-  DesktopRig rig;
-  rig.desktop.refreshWindow(true);  // closed: nothing to draw
-  EXPECT_TRUE(rig.asked.empty());
-  rig.desktop.showWindow();
-  EXPECT_EQ(rig.desktop.window().line(Id::score)->text(), QStringLiteral("Today's score: 72 %"));
-  rig.desktop.refreshWindow(false);
-  rig.desktop.refreshWindow(true);
-  EXPECT_EQ(rig.desktop.window().line(Id::score)->text(), QStringLiteral("Today's score: 72 %"));
-  EXPECT_EQ(rig.asked, (std::vector{true, false, true}));
-}
-
-TEST(QtDesktop, ButtonsOfTheWindowAndQuitReachTheController) {
-  DesktopRig rig;
-  rig.desktop.showWindow();
-  rig.desktop.window().button(Id::calibrate)->click();
   rig.desktop.menu().action(Id::snooze)->trigger();
   rig.desktop.quit();
-  EXPECT_EQ(rig.chosen, (std::vector{Id::calibrate, Id::snooze}));
+  EXPECT_EQ(rig.chosen, (std::vector{Id::snooze}));
   EXPECT_EQ(rig.quits, 1);
 }
 

@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 #include <cstdlib>
 #include <functional>
@@ -19,6 +20,14 @@
 
 #include "app/menu_model.hpp"
 #include "core/tests/support/monitor_harness.hpp"
+
+// Failures print Qt's strings as text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& texts, std::ostream* out) {
+  *out << '{';
+  for (const QString& text : texts) *out << " \"" << text.toStdString() << '"';
+  *out << " }";
+}
 
 namespace kestrel::testing {
 

@@ -1,0 +1,39 @@
+#pragma once
+
+// The controller of controller_rig.hpp driving the real Qt desktop: the window, the picture
+// viewer and the tray menu as the program shows them, on temporary folders.
+
+#include <memory>
+
+#include "app/qt_desktop.hpp"
+#include "app/tests/controller_rig.hpp"
+#include "app/tests/support.hpp"
+
+namespace kestrel::testing {
+
+struct ShellRig {
+  QApplication& application = qtApplication();  // before any widget
+  bool tray = false;
+  int quits = 0;
+  RecordingLog shellLog;
+  std::unique_ptr<QtDesktop> desktop;
+  std::unique_ptr<ControllerRig> rig;
+
+  explicit ShellRig(Instant start = noon - 60) {
+    desktop = std::make_unique<QtDesktop>([this](bool opening) { return rig->controller->menuFacts(opening); },
+                                          [this](MenuItemId id) { rig->controller->choose(id); },
+                                          [this] { ++quits; }, shellLog, [this] { return tray; });
+    rig = std::make_unique<ControllerRig>(std::vector<std::string>{}, true, start, desktop.get());
+    desktop->attach(*rig->controller);
+  }
+  ~ShellRig() {
+    desktop.reset();  // the window goes before the controller it shows
+    rig.reset();
+  }
+  ShellRig(const ShellRig&) = delete;
+  ShellRig& operator=(const ShellRig&) = delete;
+
+  AppController& controller() { return *rig->controller; }
+};
+
+}  // namespace kestrel::testing
