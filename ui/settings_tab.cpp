@@ -88,7 +88,7 @@ SettingsTab::SettingsTab(Actions actions, ChimeSound::Library sounds, Calendar c
   explanation_->setWordWrap(true);
   column->addWidget(explanation_);
 
-  glow_ = new QCheckBox(QStringLiteral("Glow at the notch"), document);
+  glow_ = new QCheckBox(QStringLiteral("Glow at the top of the screen"), document);
   connect(glow_, &QCheckBox::clicked, this, [this](bool on) { change([on](AppSettings& s) { s.glowEnabled = on; }); });
   column->addWidget(glow_);
 
