@@ -89,6 +89,8 @@ TodayTab::TodayTab(QWidget* parent)
   scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroller->viewport()->setAutoFillBackground(false);
   alerts_->setAutoFillBackground(false);
+  // The rows scroll, so that the note of a desktop without a tray always fits under them.
+  scroller->setMinimumHeight(36);
   column->addWidget(scroller, 1);
 
   auto* noTray = new QHBoxLayout;
