@@ -149,6 +149,18 @@ AppController::Observer demoPrinter(std::int64_t& checks, std::int64_t& alerts) 
 
 }  // namespace
 
+// Qt's native Wayland windows can neither stay on top nor sit at a screen's edge on every
+// compositor, and the glow needs both: under Wayland the program runs through XWayland when
+// the session has it, unless the user chose a platform. Without XWayland the glow is left out.
+void preferXWayland() {
+  const char* session = std::getenv("XDG_SESSION_TYPE");
+  const bool wayland =
+      std::getenv("WAYLAND_DISPLAY") != nullptr || (session != nullptr && std::string_view(session) == "wayland");
+  if (wayland && std::getenv("DISPLAY") != nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+  }
+}
+
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   bool demo = false;
@@ -225,6 +237,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  preferXWayland();
   QApplication qt(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(AppInfo::name.data(), AppInfo::name.size()));
   QGuiApplication::setDesktopFileName(QString::fromUtf8(runningId.data(), runningId.size()));

@@ -83,9 +83,13 @@ void QtDesktop::refreshMenu() {
   if (menuInstalled_) menu_.refresh(facts(false));
 }
 
-void QtDesktop::updateGlow(bool, const std::vector<MonitorEvent>&) {
-  // The glow windows along the top of the screens come as a view of their own; until then
-  // an alert shows in the tray icon and the status line only.
+void QtDesktop::attach(AppController& app, GlowController::Probe glowProbe) {
+  app_ = &app;
+  glow_ = std::make_unique<GlowController>(app, log_, std::move(glowProbe));
+}
+
+void QtDesktop::updateGlow(bool forced, const std::vector<MonitorEvent>& events) {
+  if (glow_) glow_->update(forced, events);
 }
 
 bool QtDesktop::windowOpen() const { return window_ != nullptr; }

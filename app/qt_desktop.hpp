@@ -9,6 +9,7 @@
 
 #include "app/calibration_window.hpp"
 #include "app/desktop.hpp"
+#include "app/glow_controller.hpp"
 #include "app/window_controller.hpp"
 #include "app/tray_menu.hpp"
 #include "ui/picture_viewer.hpp"
@@ -43,7 +44,7 @@ class QtDesktop : public QObject, public Desktop {
 
   // The controller the window and the picture viewer show; the window opens only once it is
   // known.
-  void attach(AppController& app) { app_ = &app; }
+  void attach(AppController& app, GlowController::Probe glowProbe = GlowController::defaultProbe());
 
   void installMenu() override;
   void refreshMenu() override;
@@ -73,6 +74,8 @@ class QtDesktop : public QObject, public Desktop {
   MenuController& menu() { return menu_; }
   // The main window while it is open.
   WindowController* window() { return window_.get(); }
+  // The glow once a controller is attached.
+  GlowController* glow() { return glow_.get(); }
   // The picture viewer once one has been opened, until it is replaced or closed by pruning.
   PictureViewer* pictureViewer() { return viewer_.get(); }
   TrayNote trayNote() const { return trayNote_; }
@@ -104,6 +107,7 @@ class QtDesktop : public QObject, public Desktop {
   // A window of its own, made on first use and kept for the next calibration.
   std::unique_ptr<CalibrationWindow> calibration_;
   std::unique_ptr<WindowController> window_;
+  std::unique_ptr<GlowController> glow_;
   int rememberedTab_ = 0;  // selected when the window last closed
   std::unique_ptr<PictureViewer> viewer_;
   TrayNote trayNote_ = TrayNote::none;

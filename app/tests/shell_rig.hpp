@@ -15,6 +15,8 @@ struct ShellRig {
   QApplication& application = qtApplication();  // before any widget
   bool tray = false;
   int quits = 0;
+  // Where the glow finds the pointer.
+  QPoint pointer{-100, -100};
   RecordingLog shellLog;
   std::unique_ptr<QtDesktop> desktop;
   std::unique_ptr<ControllerRig> rig;
@@ -24,7 +26,8 @@ struct ShellRig {
                                           [this](MenuItemId id) { rig->controller->choose(id); },
                                           [this] { ++quits; }, shellLog, [this] { return tray; });
     rig = std::make_unique<ControllerRig>(std::vector<std::string>{}, true, start, desktop.get());
-    desktop->attach(*rig->controller);
+    desktop->attach(*rig->controller, {[this] { return pointer; }, [](const QScreen*) { return true; },
+                                       [] { return true; }});
   }
   ~ShellRig() {
     desktop.reset();  // the window goes before the controller it shows
