@@ -161,10 +161,9 @@ void GlowController::hovered(std::size_t index) {
   closePill();
   QScreen* screen = glowScreens_[index];
   pill_ = std::make_unique<PillView>(probe_.compositing(screen), screen);
+  pillGlow_ = index;
   refreshPill();
   if (!pill_) return;
-  const QRect glow = glows_[index]->frame();
-  pill_->move(glow.x() + glow.width() / 2 - pill_->width() / 2, glow.y() + glow.height() + pillGap);
   pill_->show();
   closer_.start();
 }
@@ -174,17 +173,26 @@ void GlowController::refreshPill() {
   const Monitor& monitor = app_.monitor();
   const Instant now = app_.now();
   std::vector<PillRow> rows;
+  std::vector<std::string> shown;
   for (const ActiveAlert& alert : monitor.visibleAlerts(now)) {
     const AlertModule module = alert.module;
-    rows.push_back({alert.hint, monitor.offersRecalibrate(module, now),
-                    [this, module] { app_.handle(input::Wrong{module, app_.now()}); },
+    const bool recalibrate = monitor.offersRecalibrate(module, now);
+    rows.push_back({alert.hint, recalibrate, [this, module] { app_.handle(input::Wrong{module, app_.now()}); },
                     [this] { app_.openCalibration(); }});
+    shown.push_back(alert.id + '\n' + alert.hint + (recalibrate ? "\n+" : ""));
   }
   if (rows.empty()) {
     closePill();
     return;
   }
+  // Updates come every second with the ticker: rows are built anew only when they change, so
+  // that a button is not replaced between the press and the release of a click.
+  if (shown == pillRows_) return;
+  pillRows_ = shown;
   pill_->setRows(rows);
+  // Centred under its glow, whatever its new size.
+  const QRect glow = glows_[pillGlow_]->frame();
+  pill_->move(glow.x() + glow.width() / 2 - pill_->width() / 2, glow.y() + glow.height() + pillGap);
 }
 
 void GlowController::closeIfLeft() {
@@ -203,6 +211,7 @@ void GlowController::closeIfLeft() {
 void GlowController::closePill() {
   closer_.stop();
   pill_.reset();
+  pillRows_.clear();
 }
 
 }  // namespace kestrel

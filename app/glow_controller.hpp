@@ -87,6 +87,8 @@ class GlowController : public QObject {
   std::vector<QRect> hovers_;
   std::vector<QScreen*> glowScreens_;
   std::unique_ptr<PillView> pill_;
+  std::vector<std::string> pillRows_;  // what the pill shows, row by row
+  std::size_t pillGlow_ = 0;           // the glow it hangs under
   QTimer closer_;
   QTimer poll_;
   std::unique_ptr<QVariantAnimation> pulse_;

@@ -1,6 +1,6 @@
 #include "ui/pill_view.hpp"
 
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -39,63 +39,51 @@ PillView::PillView(bool translucent, QScreen* screen)
   if (screen) setScreen(screen);
   layout_->setContentsMargins(14, 10, 14, 10);
   layout_->setSizeConstraint(QLayout::SetFixedSize);
-  QPalette p = palette();
-  p.setColor(QPalette::WindowText, Qt::white);
-  setPalette(p);
+  // White text and light, flat buttons that sit on the dark panel rather than the desktop
+  // theme's.
+  setStyleSheet(QStringLiteral(
+      "QLabel { color: white; }"
+      "QPushButton { color: white; background: rgba(255, 255, 255, 36); border: 1px solid rgba(255, 255, 255, 64);"
+      " border-radius: 6px; padding: 3px 12px; font-size: 12px; }"
+      "QPushButton:hover { background: rgba(255, 255, 255, 64); }"
+      "QPushButton:pressed { background: rgba(255, 255, 255, 96); }"));
 }
 
 void PillView::setRows(const std::vector<PillRow>& rows) {
   actions_.clear();
+  buttons_.clear();
+  hints_.clear();
   if (rows_) {
     layout_->removeWidget(rows_);
     delete rows_;
   }
   rows_ = new QWidget(this);
-  auto* column = new QVBoxLayout(rows_);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(6);
-  for (const PillRow& row : rows) {
-    auto* line = new QHBoxLayout;
-    line->setSpacing(8);
+  // Hints in one column and buttons in the next two, so that rows line up.
+  auto* grid = new QGridLayout(rows_);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setHorizontalSpacing(8);
+  grid->setVerticalSpacing(6);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const PillRow& row = rows[i];
+    const int r = static_cast<int>(i);
     auto* hint = new QLabel(QString::fromStdString(row.hint), rows_);
     QFont font = hint->font();
     font.setPixelSize(13);
     font.setWeight(QFont::Medium);
     hint->setFont(font);
-    hint->setObjectName(QStringLiteral("hint"));
-    line->addWidget(hint);
-    line->addStretch(1);
-    line->addWidget(actions_.button(QStringLiteral("Wrong"), row.onWrong, rows_));
+    grid->addWidget(hint, r, 0);
+    hints_.push_back(hint->text());
+    std::vector<QPushButton*> buttons{actions_.button(QStringLiteral("Wrong"), row.onWrong, rows_)};
     if (row.offersRecalibrate) {
-      line->addWidget(actions_.button(QStringLiteral("Recalibrate"), row.onRecalibrate, rows_));
+      buttons.push_back(actions_.button(QStringLiteral("Recalibrate"), row.onRecalibrate, rows_));
     }
-    column->addLayout(line);
+    for (std::size_t b = 0; b < buttons.size(); ++b) grid->addWidget(buttons[b], r, 1 + static_cast<int>(b));
+    buttons_.push_back(buttons);
   }
+  grid->setColumnStretch(0, 1);
   layout_->addWidget(rows_);
   layout_->activate();
   adjustSize();
-}
-
-std::vector<QString> PillView::hints() const {
-  std::vector<QString> texts;
-  if (!rows_) return texts;
-  for (const QLabel* label : rows_->findChildren<QLabel*>(QStringLiteral("hint"))) texts.push_back(label->text());
-  return texts;
-}
-
-std::vector<std::vector<QPushButton*>> PillView::buttons() const {
-  std::vector<std::vector<QPushButton*>> rows;
-  if (!rows_) return rows;
-  const auto* column = static_cast<QVBoxLayout*>(rows_->layout());
-  for (int i = 0; i < column->count(); ++i) {
-    auto* line = column->itemAt(i)->layout();
-    std::vector<QPushButton*> found;
-    for (int j = 0; line && j < line->count(); ++j) {
-      if (auto* b = qobject_cast<QPushButton*>(line->itemAt(j)->widget())) found.push_back(b);
-    }
-    rows.push_back(found);
-  }
-  return rows;
 }
 
 void PillView::resizeEvent(QResizeEvent* event) {

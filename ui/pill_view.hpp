@@ -56,8 +56,8 @@ class PillView : public QWidget {
   // Builds the rows anew; the panel takes its fitting size.
   void setRows(const std::vector<PillRow>& rows);
   // The hints shown and the buttons' titles, row by row ("Wrong", "Recalibrate").
-  std::vector<QString> hints() const;
-  std::vector<std::vector<QPushButton*>> buttons() const;
+  const std::vector<QString>& hints() const { return hints_; }
+  const std::vector<std::vector<QPushButton*>>& buttons() const { return buttons_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -68,6 +68,8 @@ class PillView : public QWidget {
   ButtonActions actions_{this};
   QVBoxLayout* layout_;
   QWidget* rows_ = nullptr;
+  std::vector<QString> hints_;
+  std::vector<std::vector<QPushButton*>> buttons_;
 };
 
 }  // namespace kestrel
