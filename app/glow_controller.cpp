@@ -147,6 +147,14 @@ void GlowController::pulse() {
 }
 
 void GlowController::pollPointer() {
+  // A compositing manager that starts or stops under a translucent glow would leave it black
+  // where it should be clear: the glow is built again for what the screen does now.
+  for (std::size_t i = 0; i < glows_.size(); ++i) {
+    if (probe_.compositing(glowScreens_[i]) != glows_[i]->translucent()) {
+      rebuild();
+      return;
+    }
+  }
   const QPoint at = probe_.pointer();
   std::optional<std::size_t> now;
   for (std::size_t i = 0; i < hovers_.size() && !now; ++i) {

@@ -62,7 +62,8 @@ class GlowController : public QObject {
   bool pulsing() const { return pulse_ != nullptr; }
   bool closing() const { return closer_.isActive(); }
 
-  // Looks at the pointer now: entering a hover strip opens the pill.
+  // Looks at the pointer now: entering a hover strip opens the pill. Also rebuilds the glow
+  // when a compositing manager has started or stopped.
   void pollPointer();
   // Closes the pill unless the pointer is on it or on a hover strip (the closer timer's work).
   void closeIfLeft();

@@ -132,7 +132,7 @@ TEST(GlowController, HoveringOpensThePillWhoseWrongHidesTheAlertAndTheGlow) {
   EXPECT_EQ(rig.glow.pill(), nullptr);  // no alert, no pill
 }
 
-TEST(GlowController, ThePillClosesWhenThePointerLeavesAndAScreenChangeRebuilds) {
+TEST(GlowController, ThePillClosesWhenThePointerLeavesAndScreenChangesRebuild) {
   GlowRig rig;
   rig.raise();
   rig.shell.pointer = rig.glow.hoverStrips()[0].center();
@@ -147,6 +147,12 @@ TEST(GlowController, ThePillClosesWhenThePointerLeavesAndAScreenChangeRebuilds) 
   emit qGuiApp->screenAdded(QGuiApplication::primaryScreen());
   EXPECT_EQ(rig.logged("glow shown"), 2);
   EXPECT_EQ(rig.glow.glows().size(), 1u);
+  // So does a compositing manager that stops: the glow turns opaque at the next look.
+  rig.shell.compositing = false;
+  rig.glow.pollPointer();
+  EXPECT_EQ(rig.logged("glow shown"), 3);
+  ASSERT_EQ(rig.glow.glows().size(), 1u);
+  EXPECT_FALSE(rig.glow.glows()[0]->translucent());
   EXPECT_EQ(rig.logged("glow hidden"), 0);  // a rebuild is not a hiding
 }
 

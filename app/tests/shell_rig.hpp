@@ -17,6 +17,7 @@ struct ShellRig {
   int quits = 0;
   // Where the glow finds the pointer.
   QPoint pointer{-100, -100};
+  bool compositing = true;
   RecordingLog shellLog;
   std::unique_ptr<QtDesktop> desktop;
   std::unique_ptr<ControllerRig> rig;
@@ -26,7 +27,7 @@ struct ShellRig {
                                           [this](MenuItemId id) { rig->controller->choose(id); },
                                           [this] { ++quits; }, shellLog, [this] { return tray; });
     rig = std::make_unique<ControllerRig>(std::vector<std::string>{}, true, start, desktop.get());
-    desktop->attach(*rig->controller, {[this] { return pointer; }, [](const QScreen*) { return true; },
+    desktop->attach(*rig->controller, {[this] { return pointer; }, [this](const QScreen*) { return compositing; },
                                        [] { return true; }});
   }
   ~ShellRig() {
