@@ -14,7 +14,9 @@
 namespace kestrel {
 
 GlowController::Probe GlowController::defaultProbe() {
-  return {[] { return QCursor::pos(); }, [](const QScreen* screen) { return X11Compositing::active(screen); },
+  auto compositing = std::make_shared<X11Compositing>();
+  return {[] { return QCursor::pos(); },
+          [compositing](const QScreen* screen) { return compositing->active(screen); },
           [] { return !QGuiApplication::platformName().startsWith(QStringLiteral("wayland")); }};
 }
 
@@ -148,8 +150,10 @@ void GlowController::pulse() {
 
 void GlowController::pollPointer() {
   // A compositing manager that starts or stops under a translucent glow would leave it black
-  // where it should be clear: the glow is built again for what the screen does now.
-  for (std::size_t i = 0; i < glows_.size(); ++i) {
+  // where it should be clear: about once a second the glow is built again for what the screen
+  // does now.
+  const bool lookAtCompositing = ++polls_ % compositingEveryPolls == 0;
+  for (std::size_t i = 0; lookAtCompositing && i < glows_.size(); ++i) {
     if (probe_.compositing(glowScreens_[i]) != glows_[i]->translucent()) {
       rebuild();
       return;

@@ -33,6 +33,8 @@ class GlowController : public QObject {
  public:
   static constexpr int pointerPollMilliseconds = 200;
   static constexpr int closerMilliseconds = 800;
+  // Whether a compositing manager runs is asked at every this many looks at the pointer.
+  static constexpr int compositingEveryPolls = 5;
   // The pill hangs this far below its glow.
   static constexpr int pillGap = 6;
 
@@ -62,8 +64,8 @@ class GlowController : public QObject {
   bool pulsing() const { return pulse_ != nullptr; }
   bool closing() const { return closer_.isActive(); }
 
-  // Looks at the pointer now: entering a hover strip opens the pill. Also rebuilds the glow
-  // when a compositing manager has started or stopped.
+  // Looks at the pointer now: entering a hover strip opens the pill. At every fifth look, also
+  // rebuilds the glow when a compositing manager has started or stopped.
   void pollPointer();
   // Closes the pill unless the pointer is on it or on a hover strip (the closer timer's work).
   void closeIfLeft();
@@ -94,6 +96,7 @@ class GlowController : public QObject {
   QTimer poll_;
   std::unique_ptr<QVariantAnimation> pulse_;
   bool shown_ = false;
+  std::int64_t polls_ = 0;
   bool skipLogged_ = false;
   // The strip the pointer was in at the last look, so that only entering opens the pill.
   std::optional<std::size_t> inside_;

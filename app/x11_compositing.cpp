@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-namespace kestrel::X11Compositing {
+namespace kestrel {
 
 namespace {
 
@@ -29,20 +29,26 @@ int screenNumber(const QScreen* screen) {
 
 }  // namespace
 
-bool active(const QScreen* screen) {
+bool X11Compositing::active(const QScreen* screen) {
   auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   if (!x11 || !screen) return true;
   xcb_connection_t* connection = x11->connection();
-  const std::string name = "_NET_WM_CM_S" + std::to_string(screenNumber(screen));
-  const xcb_intern_atom_cookie_t cookie =
-      xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(name.size()), name.c_str());
-  const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
-      xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
-  // An atom nobody ever made has no owner either.
-  if (!atom || atom->atom == XCB_ATOM_NONE) return false;
+  const int number = screenNumber(screen);
+  std::uint32_t& atom = atoms_[number];
+  if (atom == XCB_ATOM_NONE) {
+    // Made by the first compositing manager to start on the screen: until then, no owner.
+    const std::string name = "_NET_WM_CM_S" + std::to_string(number);
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(connection,
+                              xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(name.size()), name.c_str()),
+                              nullptr),
+        &std::free);
+    if (!reply || reply->atom == XCB_ATOM_NONE) return false;
+    atom = reply->atom;
+  }
   const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
-      xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr), &std::free);
+      xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom), nullptr), &std::free);
   return owner && owner->owner != XCB_NONE;
 }
 
-}  // namespace kestrel::X11Compositing
+}  // namespace kestrel
