@@ -32,31 +32,6 @@ struct Rig {
   void advance(Seconds seconds) { clock.advance(seconds); }
 };
 
-TEST(FakeCamera, GrantsOnlyTheRatesItsFormatOffers) {
-  struct Case {
-    std::optional<std::size_t> format;  // none: the preset, 1 to 30 frames a second
-    double asked;
-    double granted;
-  };
-  const Case cases[] = {
-      {0, 30, 12.5},  // more than offered: the fastest
-      {0, 12.5, 12.5}, {0, 10, 10}, {0, 1, 1},
-      {0, 0.5, 1},  // less than offered: the slowest
-      {std::nullopt, 60, 30}, {std::nullopt, 10, 10},
-  };
-  for (const auto& c : cases) {
-    Rig rig;
-    ASSERT_EQ(rig.camera.open("vivid @ platform:vivid-000"), std::nullopt);
-    if (c.format) {
-      ASSERT_TRUE(rig.camera.setActiveFormat(*c.format));
-    } else {
-      rig.camera.usePreset();
-    }
-    EXPECT_EQ(rig.camera.setFrameRate(c.asked), (FrameRateRange{c.granted, c.granted})) << c.asked;
-    EXPECT_EQ(rig.camera.frameRate(), c.granted) << c.asked;
-  }
-}
-
 TEST(FakeCamera, AnUnpluggedCameraTellsItsLossOnceAndComesBackWhenPlugged) {
   Rig rig;
   rig.camera.unplug();  // nothing open: nothing to lose

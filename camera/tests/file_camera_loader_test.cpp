@@ -58,19 +58,15 @@ TEST_F(FileCameraLoaderTest, TheModuleBesideTheProgramPlaysTheVideo) {
   auto camera = loadFileCamera(candidates, clock_, video(), false);
   ASSERT_NE(camera, nullptr);
   std::vector<int> greys;
-  std::vector<CaptureNotice> notices;
   camera->setHandlers(
       queue_, [&](const CapturedFrame& frame) { greys.push_back(frame.pixels().value().planes.at(0).bytes.at(0)); },
-      [&](const CaptureNotice& notice) { notices.push_back(notice); });
+      [](const CaptureNotice&) {});
   clock_.setSettle([this] { queue_.runPending(); });
-  EXPECT_EQ(camera->cameras(), (std::vector<std::string>{"file:" + video().string()}));
+  // How a file camera plays is its own test; here, that the loaded one plays this video.
   ASSERT_EQ(camera->open("file:" + video().string()), std::nullopt);
-  EXPECT_EQ(camera->formats(), (std::vector<DeviceFormat>{{32, 18, "BGR3", false, {{1, 10}}}}));
   camera->startRunning();
   clock_.advance(1.5);
   EXPECT_EQ(greys, (std::vector<int>{0, 20, 40, 60, 80, 100, 120, 140, 160, 180}));
-  EXPECT_EQ(notices, (std::vector<CaptureNotice>{{CaptureNoticeKind::stopped, {}}}));
-  EXPECT_FALSE(camera->isRunning());
   clock_.setSettle({});
 }
 

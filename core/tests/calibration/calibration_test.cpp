@@ -64,9 +64,11 @@ TEST(CalibrationBaseline, FailsWithoutEnoughFacesOrAnyYaw) {
   }
 }
 
-TEST(CalibrationBaseline, ThreeFacesAndOneYawAreEnough) {
-  const Baseline b = expectBaseline({frame(300, 7.0), frame(300, std::nullopt), frame(300, std::nullopt), empty()});
+TEST(CalibrationBaseline, ThreeFacesAndOneYawAreEnoughAndAMissingPitchIsZero) {
+  const Measurements noAngles = frame(300, std::nullopt, std::nullopt);
+  const Baseline b = expectBaseline({frame(300, 7.0, std::nullopt), noAngles, noAngles, empty()});
   EXPECT_EQ(b.yaw, 7.0);
+  EXPECT_EQ(b.pitch, 0.0);
 }
 
 TEST(CalibrationBaseline, MediansOfTheFacesThatWereSeen) {
@@ -84,12 +86,6 @@ TEST(CalibrationBaseline, MediansOfTheFacesThatWereSeen) {
   EXPECT_DOUBLE_EQ(*b.faceCenterY, (0.64 + 0.65) / 2);
   EXPECT_EQ(b.noseShoulderRatio, std::nullopt);
   EXPECT_EQ(b.shoulderWidth, std::nullopt);
-}
-
-TEST(CalibrationBaseline, PitchIsZeroWhenNoFaceHadOne) {
-  const Baseline b = expectBaseline({frame(300, 0.0, std::nullopt), frame(300, 0.0, std::nullopt),
-                                     frame(300, 0.0, std::nullopt)});
-  EXPECT_EQ(b.pitch, 0.0);
 }
 
 TEST(CalibrationBaseline, TheTallestFaceIsTheUsers) {

@@ -115,35 +115,33 @@ TEST(LegacyImportLines, SayWhatHappened) {
 TEST(LegacyImportSettings, TakesOnlyValuesStoredBackUnchangedAndNeverOverwrites) {
   const SettingValues old{
       {"sensitivity", std::string("strict")},
-      {"glowEnabled", std::int64_t{1}},          // wrong kind: a switch is a boolean
       {"chimeEnabled", false},
       {"keepPhotos", false},                     // already chosen here
-      {"pictureRetentionDays", std::int64_t{14}},  // not a retention the model offers
       {"chimeDelay", std::int64_t{30}},
-      {"checkInterval", std::int64_t{45}},       // not an interval the model offers
       {"chimeSound", std::string("bell")},       // already chosen here
       {"cameraBetweenChecks", std::string("off")},
       {"somethingElse", true},
+      {"pictureRetentionDays", std::int64_t{7}},  // the default, and an offered retention
+      {"glowEnabled", true},                      // the default
   };
   const SettingValues expected{
       {"sensitivity", std::string("strict")},
       {"chimeEnabled", false},
       {"chimeDelay", std::int64_t{30}},
       {"cameraBetweenChecks", std::string("off")},
+      {"pictureRetentionDays", std::int64_t{7}},
+      {"glowEnabled", true},
   };
   EXPECT_EQ(settings(old, Keys{"keepPhotos", "chimeSound"}), expected);
+  // Wrong kinds, choices the model does not offer and unsafe sound names stay behind.
+  EXPECT_EQ(settings({{"glowEnabled", std::int64_t{1}}, {"checkInterval", std::int64_t{45}},
+                      {"pictureRetentionDays", std::int64_t{14}}, {"chimeSound", std::string("../escape")}},
+                     {}),
+            SettingValues{});
   Keys all;
   for (const std::string_view key : AppSettings::allKeys) all.emplace(key);
   EXPECT_EQ(settings(old, all), SettingValues{});
   EXPECT_EQ(settings({}, {}), SettingValues{});
-}
-
-TEST(LegacyImportSettings, DefaultValuesAndValidRetentionsAreTakenToo) {
-  const SettingValues old{{"pictureRetentionDays", std::int64_t{7}},
-                          {"glowEnabled", true},
-                          {"chimeSound", std::string("../escape")}};
-  const SettingValues expected{{"pictureRetentionDays", std::int64_t{7}}, {"glowEnabled", true}};
-  EXPECT_EQ(settings(old, {}), expected);
 }
 
 TEST(LegacyImportState, ResetsTheLoginItemOfferOrKeepsTheBytes) {

@@ -155,10 +155,6 @@ TEST(Combine, HeadVerdictsOfFourFrames) {
   const Case cases[] = {
       {"bad, bad, skipped, skipped", {judged(tooClose), judged(tooClose), skipped(dark), skipped(dark)},
        badHead(HeadCause::tooClose)},
-      {"bad, bad, good, skipped", {judged(tooClose), judged(tooClose), judged(goodHead()), skipped(dark)}, mixed},
-      {"good, looking down, looking down, skipped",
-       {judged(goodHead()), judged(lookingDown), judged(inconclusive(InconclusiveReason::lookingDown)), skipped(dark)},
-       lookingDown},
       {"good, skipped, skipped, skipped", {judged(goodHead()), skipped(dark), skipped(dark), skipped(dark)}, undecided},
       {"good, good and two skipped, all clear",
        {judged(goodHead()), skipped(dark), judged(goodHead()), skipped(dark)}, goodHead(true)},

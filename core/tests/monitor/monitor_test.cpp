@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <set>
 #include <tuple>
 
@@ -383,15 +384,6 @@ TEST(Monitor, LastReadingKeepsItsValueThroughMixedChecks) {
 
 // ---- the alert book ------------------------------------------------------------------------
 
-TEST(Monitor, ChimeAtRaiseComesInTheSameCheck) {
-  Monitor m = makeMonitor();
-  m.apply(settingsFor(CheckInterval::s15, ChimeDelay::atRaise));
-  expectOutput(raiseHead(m, 0),
-               {event::AlertRaised{AlertModule::head, "A1", forwardHint, false}, event::Chime{AlertModule::head, "A1"}},
-               {C::playChime});
-  expectOutput(m.handle(input::Tick{46}), {}, {});
-}
-
 TEST(Monitor, ChimeTimerRestartsOnChecksWithoutEvidence) {
   struct Case {
     const char* name;
@@ -486,6 +478,7 @@ TEST(Monitor, DisabledGlowHidesAlertsButStillChimes) {
   expectOutput(raiseHead(m, 0),
                {event::AlertRaised{AlertModule::head, "A1", forwardHint, true}, event::Chime{AlertModule::head, "A1"}},
                {C::playChime});
+  expectOutput(m.handle(input::Tick{46}), {}, {});  // a chime at the raise is the only one
   EXPECT_TRUE(m.visibleAlerts(50).empty());
   m.setGlowEnabled(true);
   EXPECT_EQ(m.visibleAlerts(50).size(), 1u);
@@ -671,16 +664,8 @@ TEST(Monitor, DefaultIdentifiersAreRandomUpperCaseUUIDs) {
   const std::string head = m.alerts().at(AlertModule::head).id;
   const std::string hand = m.alerts().at(AlertModule::hand).id;
   EXPECT_NE(head, hand);
-  // Version 4: "x" is an upper-case hex digit, "v" one of 8, 9, A and B.
-  const std::string shape = "xxxxxxxx-xxxx-4xxx-vxxx-xxxxxxxxxxxx";
-  const std::string hex = "0123456789ABCDEF";
-  for (const auto& id : {head, hand}) {
-    ASSERT_EQ(id.size(), shape.size()) << id;
-    for (std::size_t i = 0; i < id.size(); ++i) {
-      const std::string allowed = shape[i] == 'x' ? hex : shape[i] == 'v' ? "89AB" : std::string(1, shape[i]);
-      EXPECT_NE(allowed.find(id[i]), std::string::npos) << id << " at " << i;
-    }
-  }
+  const std::regex version4("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+  for (const auto& id : {head, hand}) EXPECT_TRUE(std::regex_match(id, version4)) << id;
 }
 
 TEST(Monitor, NewVisibleAlertsMakeTheGlowPulse) {

@@ -47,6 +47,8 @@ TEST(MenuIcon, FirstMatchingRuleWins) {
        S::idle},
       {"paused indefinitely", after({input::Pause{std::nullopt, 0}}), false, S::idle},
       {"timed pause", after({input::Pause{later + 1, 0}}), false, S::idle},
+      {"a timed pause that ended before its tick came",
+       after({input::Pause{later, 0}, input::Check{judged(bad()), later}}), false, S::bad},
       {"a pause that just ended forgot the reading",
        after(checks(judged(bad()), 1) + std::vector<MonitorInput>{input::Pause{later, 20}}), false, S::idle},
       {"camera missing", after({input::CameraMissing{0}}), false, S::cameraProblem},

@@ -100,7 +100,7 @@ TEST(PictureNaming, DayNames) {
     EXPECT_TRUE(PictureNaming::isDayName(name)) << name;
   }
   for (const char* name : {"2026-02-30", "2025-02-29", "2026-3-09", "2026-03-9", "2026-03-09x", "2026-13-01",
-                           "2026-00-10", "2026-01-00", "0000-01-01", "2026/03/09", "20260309", "", "notes",
+                           "2026-00-10", "2026-01-00", "0000-01-01", "2026/03/09", "2026-03_09", "20260309", "", "notes",
                            "+026-03-09", "2026-03-0a", "2026-03-09.txt"}) {
     EXPECT_FALSE(PictureNaming::isDayName(name)) << name;
   }

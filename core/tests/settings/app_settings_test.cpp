@@ -10,7 +10,8 @@ SettingValues with(std::string key, SettingValue value) { return {{std::move(key
 SettingValue integer(std::int64_t n) { return SettingValue{n}; }
 SettingValue text(const char* s) { return SettingValue{std::string(s)}; }
 
-// Each stored value against the one field it sets; every other field must stay default.
+// Each stored value against the one field it sets; every other field must stay default. The values
+// of the record below that reads back the exact stored text are left to its round trip.
 TEST(AppSettings, EachStoredValueSelectsItsChoiceOrTheDefault) {
   struct Case {
     const char* key;
@@ -24,21 +25,17 @@ TEST(AppSettings, EachStoredValueSelectsItsChoiceOrTheDefault) {
   };
   const Case cases[] = {
       {"sensitivity", text("strict"), set([](AppSettings& s) { s.sensitivity = Sensitivity::strict; })},
-      {"sensitivity", text("relaxed"), set([](AppSettings& s) { s.sensitivity = Sensitivity::relaxed; })},
       {"sensitivity", text("Strict"), AppSettings{}},
       {"sensitivity", integer(2), AppSettings{}},
       {"glowEnabled", SettingValue{false}, set([](AppSettings& s) { s.glowEnabled = false; })},
       {"chimeEnabled", SettingValue{false}, set([](AppSettings& s) { s.chimeEnabled = false; })},
-      {"keepPhotos", SettingValue{false}, set([](AppSettings& s) { s.keepPhotos = false; })},
       // Numbers and texts are not switches: the switch stays on.
       {"keepPhotos", integer(0), AppSettings{}},
       {"glowEnabled", text("false"), AppSettings{}},
       {"pictureRetentionDays", integer(1), set([](AppSettings& s) { s.pictureRetention = PictureRetention::day; })},
-      {"pictureRetentionDays", integer(30), set([](AppSettings& s) { s.pictureRetention = PictureRetention::month; })},
       {"pictureRetentionDays", integer(7), AppSettings{}},
       // A boolean true is not the integer 1 (which would mean one day).
       {"pictureRetentionDays", SettingValue{true}, AppSettings{}},
-      {"chimeDelay", integer(0), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::atRaise; })},
       {"chimeDelay", integer(60), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::min1; })},
       {"chimeDelay", integer(180), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::min3; })},
       {"chimeDelay", integer(45), AppSettings{}},
@@ -49,10 +46,8 @@ TEST(AppSettings, EachStoredValueSelectsItsChoiceOrTheDefault) {
       {"checkInterval", integer(300), set([](AppSettings& s) { s.checkInterval = CheckInterval::min5; })},
       {"checkInterval", integer(90), AppSettings{}},
       {"checkInterval", SettingValue{true}, AppSettings{}},
-      {"chimeSound", text("bell"), set([](AppSettings& s) { s.chimeSound = "bell"; })},
       {"chimeSound", text("../../etc/passwd"), AppSettings{}},
       {"chimeSound", integer(3), AppSettings{}},
-      {"cameraBetweenChecks", text("steady"), set([](AppSettings& s) { s.cameraBetweenChecks = CameraDuty::Mode::steady; })},
       {"cameraBetweenChecks", text("Steady"), AppSettings{}},
       {"cameraBetweenChecks", SettingValue{true}, AppSettings{}},
       // Keys outside the record change nothing.

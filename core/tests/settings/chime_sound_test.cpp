@@ -37,13 +37,6 @@ TEST(ChimeSoundLibrary, NamesDifferingOnlyInCaseAreBothOfferedInAFixedOrder) {
   EXPECT_EQ(library.names, (std::vector<std::string>{"BELL", "Bell", "bell"}));
 }
 
-TEST(ChimeSoundLibrary, NameLengthLimitIsSixtyFourCharacters) {
-  const std::string name64(64, 'a');
-  const std::string name65(65, 'b');
-  const Library library({name64 + ".oga", name65 + ".oga"});
-  EXPECT_EQ(library.names, std::vector<std::string>{name64});
-}
-
 TEST(ChimeSoundResolve, ChosenThenFallbackThenNothing) {
   const Library full({"bell.oga", "complete.oga"});
   const Library noFallback({"bell.oga"});

