@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+#include "camera/frame_source.hpp"
+#include "testing/fake_camera.hpp"
+#include "testing/manual_clock.hpp"
+#include "testing/manual_executor.hpp"
+#include "testing/recording_log.hpp"
+
+namespace kestrel {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr Instant noon = 1773057600;  // 2026-03-09 12:00:00 UTC
+
+Bytes jpegOf(int width, int height) {
+  Bytes bytes;
+  cv::imencode(".jpg", cv::Mat(height, width, CV_8UC3, cv::Scalar(40, 120, 200)), bytes);
+  return bytes;
+}
+
+// The same image claiming a size in its frame header that no camera of this format sends.
+Bytes withClaimedSize(Bytes jpeg, std::uint16_t width, std::uint16_t height) {
+  for (std::size_t at = 2; at + 8 < jpeg.size(); at += 2 + (jpeg[at + 2] << 8U) + jpeg[at + 3]) {
+    if (jpeg[at + 1] != 0xC0) continue;
+    jpeg[at + 5] = static_cast<std::uint8_t>(height >> 8U);
+    jpeg[at + 6] = static_cast<std::uint8_t>(height);
+    jpeg[at + 7] = static_cast<std::uint8_t>(width >> 8U);
+    jpeg[at + 8] = static_cast<std::uint8_t>(width);
+    break;
+  }
+  return jpeg;
+}
+
+TEST(FrameSourceGarbage, BadMotionJpegFramesAreSkippedAndTheGoodOnesAnalysed) {
+  ManualClock clock(noon - 1);
+  ManualExecutor main;
+  RecordingLog log;
+  const FakeCamera::Camera webcam{"usb-webcam", {{640, 480, "MJPG", false, {{1, 30}}}}, std::nullopt};
+  auto device = std::make_unique<FakeCamera>(clock, std::vector{webcam});
+  FakeCamera& camera = *device;
+  std::vector<std::pair<int, int>> analysed;  // the sizes of the frames that reached the analysis
+  FrameSource source(
+      std::move(device),
+      [&](const Frame& frame) {
+        analysed.emplace_back(frame.width, frame.height);
+        Measurements m;
+        m.frameWidth = frame.width;
+        return m;
+      },
+      clock, main, log);
+  std::vector<Instant> checks;
+  std::vector<std::vector<Measurements>> bursts;
+  source.onCheckFrame = [&](Measurements, double, Instant at, std::shared_ptr<const FrameCopy>) {
+    checks.push_back(at);
+  };
+  const auto settle = [&] {
+    do {
+      source.flush();
+    } while (main.runPending() > 0);
+  };
+  clock.setSettle(settle);
+  struct Unsettle {
+    ManualClock& clock;
+    ~Unsettle() { clock.setSettle({}); }
+  } unsettle{clock};
+
+  const Bytes good = jpegOf(32, 16);
+  Bytes random(3000);
+  std::uint32_t state = 12345;
+  for (auto& byte : random) byte = static_cast<std::uint8_t>((state = state * 1103515245U + 12345U) >> 24U);
+  Bytes stale = good;  // the driver reports the whole buffer, an older image's tail included
+  stale.insert(stale.end(), random.begin(), random.end());
+  const std::vector<Bytes> garbage = {
+      Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2)),  // truncated
+      {},                                                                                // nothing
+      withClaimedSize(good, 60000, 60000),                                               // oversized
+      random,
+      Bytes{0xFF, 0xD8, 0xFF, 0xD9},  // an image with nothing in it
+  };
+  std::vector<Bytes> sent = garbage;
+  sent.push_back(good);
+  camera.sendMotionJpeg(sent);
+  source.start(std::nullopt);
+  settle();
+  clock.advanceTo(noon + 10);
+  // The check waited for the first readable frame.
+  EXPECT_EQ(analysed, (std::vector<std::pair<int, int>>{{32, 16}}));
+  ASSERT_EQ(checks.size(), 1U);
+
+  // A burst of ten frames a second: the bad ones use up their places, only the good ones count.
+  sent = {good};
+  sent.insert(sent.end(), garbage.begin(), garbage.end());
+  sent.push_back(stale);
+  sent.push_back(good);
+  camera.sendMotionJpeg(sent);
+  settle();
+  source.collectFrames(static_cast<std::int64_t>(sent.size()), 0.1,
+                       [&](std::vector<Measurements> frames, double) { bursts.push_back(std::move(frames)); });
+  settle();
+  clock.advanceTo(noon + 12);
+  settle();
+  ASSERT_EQ(bursts.size(), 1U);
+  EXPECT_EQ(bursts[0].size(), 3U);
+  EXPECT_EQ(analysed.size(), 4U);
+  for (const auto& size : analysed) EXPECT_EQ(size, (std::pair{32, 16}));
+  EXPECT_EQ(camera.buffersOut(), 0);
+  EXPECT_EQ(camera.framesDropped(), 0);
+}
+
+}  // namespace
+}  // namespace kestrel
