@@ -18,8 +18,14 @@ class MjpegDecoder {
   MjpegDecoder(const MjpegDecoder&) = delete;
   MjpegDecoder& operator=(const MjpegDecoder&) = delete;
 
-  // None for data that is not a complete JPEG image.
-  std::optional<Frame> decode(std::span<const std::uint8_t> jpeg);
+  // The largest image decoded when the camera's own size is not known: 8K video and then some.
+  static constexpr int largestSide = 8192;
+
+  // None for data that is not a complete JPEG image, and for an image wider or taller than
+  // given: a damaged frame header may claim any size up to 65535 by 65535, for which the
+  // decoder would ask for gigabytes before finding that the data holds nothing of the kind.
+  std::optional<Frame> decode(std::span<const std::uint8_t> jpeg, int maxWidth = largestSide,
+                              int maxHeight = largestSide);
 
  private:
   void* handle_;

@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto set = store.load();
   if (!set) return 0;
   fuzz::require(set->schema == BaselineSet::currentSchema && !set->baselines.empty());
-  for (const double yaw : {0.0, -30.0, 45.0, NAN, INFINITY}) fuzz::require(set->nearest(yaw).has_value());
+  for (const double yaw : {0.0, -30.0, 45.0, std::nan(""), HUGE_VAL}) fuzz::require(set->nearest(yaw).has_value());
   fuzz::require(decode<BaselineSet>(Json(*set)) == set);
-  (void)looksSlouched(set->baselines.front(), set);
-  (void)looksSlouched(Baseline{}, set);
+  (void)Calibration::looksSlouched(set->baselines.front(), set);
+  (void)Calibration::looksSlouched(Baseline{}, set);
   return 0;
 }

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the reading of a Motion-JPEG capture buffer: finding where its
 // image ends, then decoding it. Besides not crashing (nor asking for memory out of proportion
-// to the buffer): the image never runs past the buffer, and a decoded frame is a BGR frame
-// whose plane holds its size.
+// to the buffer): the image never runs past the buffer, and a decoded frame is a BGR frame no
+// larger than the camera's format whose plane holds its size.
 
 #include <linux/videodev2.h>
 
@@ -15,9 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static MjpegDecoder decoder;
   const std::span<const std::uint8_t> buffer(data, size);
   fuzz::require(jpegLength(buffer) <= size);
-  const auto frame = frameFromRaw({V4L2_PIX_FMT_MJPEG, 0, 0, 0, buffer}, false, decoder);
+  // At the size the preset asks for.
+  const auto frame = frameFromRaw({V4L2_PIX_FMT_MJPEG, 1280, 720, 0, buffer}, false, decoder);
   if (!frame) return 0;
-  fuzz::require(frame->format == PixelFormat::bgr && frame->width > 0 && frame->height > 0);
+  fuzz::require(frame->format == PixelFormat::bgr);
+  fuzz::require(frame->width > 0 && frame->width <= 1280 && frame->height > 0 && frame->height <= 720);
   fuzz::require(FrameCopy::make(*frame) != nullptr);
   return 0;
 }

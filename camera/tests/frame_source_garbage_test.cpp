@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <linux/videodev2.h>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
 #include "camera/frame_source.hpp"
+#include "camera/raw_frame.hpp"
 #include "testing/fake_camera.hpp"
 #include "testing/manual_clock.hpp"
 #include "testing/manual_executor.hpp"
@@ -33,6 +35,35 @@ Bytes withClaimedSize(Bytes jpeg, std::uint16_t width, std::uint16_t height) {
     break;
   }
   return jpeg;
+}
+
+TEST(FrameSourceGarbage, SizesNoBufferCanHoldGiveNoFrame) {
+  // Widths a driver could report whose rows overflow the arithmetic of row lengths.
+  struct Case {
+    std::uint32_t fourcc;
+    int width;
+    int height;
+    int bytesPerLine;
+  };
+  const Case cases[] = {
+      {V4L2_PIX_FMT_YUYV, 1073741883, 2, 0},
+      {V4L2_PIX_FMT_BGR24, 1697775873, 2, 0},
+      {V4L2_PIX_FMT_RGB24, 1697775873, 1, 0},
+      {V4L2_PIX_FMT_RGB24, 1697775873, 1, 8},
+  };
+  MjpegDecoder jpeg;
+  const Bytes bytes(64, 0);
+  for (const auto& c : cases) {
+    EXPECT_EQ(frameFromRaw({c.fourcc, c.width, c.height, c.bytesPerLine, bytes}, false, jpeg), std::nullopt) << c.width;
+  }
+  // A Motion-JPEG image larger than the format in use, or one claiming 60000 by 60000 when the
+  // format is not known, is not decoded (nor are gigabytes set aside for it).
+  const Bytes image = jpegOf(32, 16);
+  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 15, 0, image}, false, jpeg), std::nullopt);
+  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 0, 0, 0, withClaimedSize(image, 60000, 60000)}, false, jpeg), std::nullopt);
+  const auto fits = frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, image}, false, jpeg);
+  ASSERT_TRUE(fits);
+  EXPECT_EQ(fits->width, 32);
 }
 
 TEST(FrameSourceGarbage, BadMotionJpegFramesAreSkippedAndTheGoodOnesAnalysed) {
