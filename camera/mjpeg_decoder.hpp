@@ -10,7 +10,8 @@ namespace kestrel {
 
 // Decodes a camera's Motion-JPEG frames into BGR frames with libjpeg-turbo. Frames that
 // leave out their Huffman tables, as many webcams send them, decode with the standard ones.
-// One decoder serves one thread at a time.
+// One decoder serves one thread at a time; a damaged frame does not keep it from decoding the
+// next.
 class MjpegDecoder {
  public:
   MjpegDecoder();
@@ -28,6 +29,10 @@ class MjpegDecoder {
                               int maxHeight = largestSide);
 
  private:
+  // libjpeg-turbo leaves a handle that failed on some damaged images (a frame header with no
+  // width) unable to read any image after: a handle that failed is replaced with a fresh one.
+  std::nullopt_t fail();
+
   void* handle_;
 };
 

@@ -70,16 +70,23 @@ std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDec
   }
   if (w <= 0 || h <= 0) return std::nullopt;
   // The bytes from row to row: the driver's when it gives them, else rows of `bytesEach` a
-  // pixel, tightly packed. A width a row of which does not fit a plane's stride is no frame.
+  // pixel, tightly packed. Rows longer than a plane's stride can be, or than the driver's
+  // row length, are no frame.
   const auto rowBytes = [&](std::int64_t bytesEach) -> std::optional<int> {
-    if (raw.bytesPerLine > 0) return raw.bytesPerLine;
     const std::int64_t packed = bytesEach * w;
-    if (packed > std::numeric_limits<int>::max()) return std::nullopt;
-    return static_cast<int>(packed);
+    if (packed > std::numeric_limits<int>::max() || (raw.bytesPerLine > 0 && raw.bytesPerLine < packed)) {
+      return std::nullopt;
+    }
+    return raw.bytesPerLine > 0 ? raw.bytesPerLine : static_cast<int>(packed);
   };
+  // Chroma at half the width and height needs an even size.
+  const bool fourTwoZero = raw.fourcc == V4L2_PIX_FMT_NV12 || raw.fourcc == V4L2_PIX_FMT_YUV420;
+  if (fourTwoZero && (w % 2 != 0 || h % 2 != 0)) return std::nullopt;
   switch (raw.fourcc) {
     case V4L2_PIX_FMT_NV12: {
-      const int stride = *rowBytes(1);
+      const auto row = rowBytes(1);
+      if (!row) return std::nullopt;
+      const int stride = *row;
       const auto y = plane(raw, 0, h, stride);
       const auto uv = plane(raw, static_cast<std::size_t>(stride) * static_cast<std::size_t>(h), h / 2, stride);
       if (!y || !uv) return std::nullopt;
@@ -87,7 +94,9 @@ std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDec
       return keepYUV420 ? std::optional<Frame>(std::move(frame)) : asBgr(frame);
     }
     case V4L2_PIX_FMT_YUV420: {
-      const int stride = *rowBytes(1);
+      const auto row = rowBytes(1);
+      if (!row) return std::nullopt;
+      const int stride = *row;
       const int chroma = stride / 2;
       const auto lumaBytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(h);
       const auto chromaBytes = static_cast<std::size_t>(chroma) * static_cast<std::size_t>(h / 2);
@@ -113,7 +122,7 @@ std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDec
     case V4L2_PIX_FMT_RGB24: {
       const auto stride = rowBytes(3);
       const auto packed = stride ? plane(raw, 0, h, *stride) : std::nullopt;
-      if (!packed || packed->stride < std::int64_t{3} * w) return std::nullopt;
+      if (!packed) return std::nullopt;
       // OpenCV only reads through this header.
       const cv::Mat rgb(h, w, CV_8UC3, const_cast<std::uint8_t*>(packed->bytes.data()),
                         static_cast<std::size_t>(packed->stride));

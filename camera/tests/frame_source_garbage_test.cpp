@@ -37,30 +37,37 @@ Bytes withClaimedSize(Bytes jpeg, std::uint16_t width, std::uint16_t height) {
   return jpeg;
 }
 
-TEST(FrameSourceGarbage, SizesNoBufferCanHoldGiveNoFrame) {
-  // Widths a driver could report whose rows overflow the arithmetic of row lengths.
+TEST(FrameSourceGarbage, SizesAndStridesThatDoNotFitGiveNoFrame) {
+  // As a driver could report them: rows that overflow the arithmetic of row lengths, a row
+  // length below the width, an odd size for 4:2:0 chroma.
   struct Case {
     std::uint32_t fourcc;
     int width;
     int height;
     int bytesPerLine;
+    bool keepYUV420;
   };
   const Case cases[] = {
-      {V4L2_PIX_FMT_YUYV, 1073741883, 2, 0},
-      {V4L2_PIX_FMT_BGR24, 1697775873, 2, 0},
-      {V4L2_PIX_FMT_RGB24, 1697775873, 1, 0},
-      {V4L2_PIX_FMT_RGB24, 1697775873, 1, 8},
+      {V4L2_PIX_FMT_YUYV, 1073741883, 2, 0, false},  {V4L2_PIX_FMT_BGR24, 1697775873, 2, 0, false},
+      {V4L2_PIX_FMT_RGB24, 1697775873, 1, 0, false}, {V4L2_PIX_FMT_BGR24, 1023410177, 2, 4, false},
+      {V4L2_PIX_FMT_NV12, 32772, 2, 6, true},        {V4L2_PIX_FMT_YUV420, 5, 2, 0, true},
+      {V4L2_PIX_FMT_NV12, 4, 3, 4, true},
   };
   MjpegDecoder jpeg;
   const Bytes bytes(64, 0);
   for (const auto& c : cases) {
-    EXPECT_EQ(frameFromRaw({c.fourcc, c.width, c.height, c.bytesPerLine, bytes}, false, jpeg), std::nullopt) << c.width;
+    EXPECT_EQ(frameFromRaw({c.fourcc, c.width, c.height, c.bytesPerLine, bytes}, c.keepYUV420, jpeg), std::nullopt)
+        << c.width << "x" << c.height;
   }
   // A Motion-JPEG image larger than the format in use, or one claiming 60000 by 60000 when the
   // format is not known, is not decoded (nor are gigabytes set aside for it).
   const Bytes image = jpegOf(32, 16);
   EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 15, 0, image}, false, jpeg), std::nullopt);
   EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 0, 0, 0, withClaimedSize(image, 60000, 60000)}, false, jpeg), std::nullopt);
+  // A frame header of no width, after which the decoder once read no image at all.
+  const Bytes noWidth = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x10, 0x00, 0x00, 0x01, 0x01,
+                         0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
+  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, noWidth}, false, jpeg), std::nullopt);
   const auto fits = frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, image}, false, jpeg);
   ASSERT_TRUE(fits);
   EXPECT_EQ(fits->width, 32);
@@ -111,6 +118,8 @@ TEST(FrameSourceGarbage, BadMotionJpegFramesAreSkippedAndTheGoodOnesAnalysed) {
       withClaimedSize(good, 60000, 60000),                                               // oversized
       random,
       Bytes{0xFF, 0xD8, 0xFF, 0xD9},  // an image with nothing in it
+      Bytes{0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x10, 0x00, 0x00, 0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA,
+            0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00},  // no width
   };
   std::vector<Bytes> sent = garbage;
   sent.push_back(good);
