@@ -12,13 +12,13 @@ MjpegDecoder::~MjpegDecoder() {
   if (handle_ != nullptr) tjDestroy(handle_);
 }
 
-std::nullopt_t MjpegDecoder::fail() {
+void MjpegDecoder::renew() {
   if (handle_ != nullptr) tjDestroy(handle_);
   handle_ = tjInitDecompress();
-  return std::nullopt;
 }
 
 std::optional<Frame> MjpegDecoder::decode(std::span<const std::uint8_t> jpeg, int maxWidth, int maxHeight) {
+  renew();
   if (handle_ == nullptr || jpeg.empty() || jpeg.size() > std::numeric_limits<unsigned long>::max()) {
     return std::nullopt;
   }
@@ -29,7 +29,7 @@ std::optional<Frame> MjpegDecoder::decode(std::span<const std::uint8_t> jpeg, in
   const auto size = static_cast<unsigned long>(jpeg.size());
   if (tjDecompressHeader3(handle_, jpeg.data(), size, &width, &height, &subsampling, &colorspace) != 0 || width <= 0 ||
       height <= 0 || width > maxWidth || height > maxHeight) {
-    return fail();
+    return std::nullopt;
   }
   const int stride = width * 3;
   Frame frame{width, height, PixelFormat::bgr, {Plane{{}, stride}}};
@@ -38,7 +38,7 @@ std::optional<Frame> MjpegDecoder::decode(std::span<const std::uint8_t> jpeg, in
   // unless asked to stop on warnings: such frames are not to be analysed.
   if (tjDecompress2(handle_, jpeg.data(), size, frame.planes[0].bytes.data(), width, stride, height, TJPF_BGR,
                     TJFLAG_STOPONWARNING) != 0) {
-    return fail();
+    return std::nullopt;
   }
   return frame;
 }

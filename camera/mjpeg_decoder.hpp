@@ -10,8 +10,7 @@ namespace kestrel {
 
 // Decodes a camera's Motion-JPEG frames into BGR frames with libjpeg-turbo. Frames that
 // leave out their Huffman tables, as many webcams send them, decode with the standard ones.
-// One decoder serves one thread at a time; a damaged frame does not keep it from decoding the
-// next.
+// One decoder serves one thread at a time; each frame decodes on its own, whatever came before.
 class MjpegDecoder {
  public:
   MjpegDecoder();
@@ -29,9 +28,10 @@ class MjpegDecoder {
                               int maxHeight = largestSide);
 
  private:
-  // libjpeg-turbo leaves a handle that failed on some damaged images (a frame header with no
-  // width) unable to read any image after: a handle that failed is replaced with a fresh one.
-  std::nullopt_t fail();
+  // Each image is read on a fresh handle: libjpeg-turbo keeps one image's tables for the next,
+  // so an image lacking its own would decode with another's, and a handle that failed on some
+  // damaged images (a frame header with no width) reads no image after.
+  void renew();
 
   void* handle_;
 };

@@ -37,6 +37,20 @@ Bytes withClaimedSize(Bytes jpeg, std::uint16_t width, std::uint16_t height) {
   return jpeg;
 }
 
+// The image without its segments of one kind (0xDB: the quantization tables).
+Bytes withoutSegments(const Bytes& jpeg, std::uint8_t marker) {
+  Bytes out(jpeg.begin(), jpeg.begin() + 2);
+  std::size_t at = 2;
+  while (at + 4 <= jpeg.size() && jpeg[at + 1] != 0xDA) {
+    const std::size_t end = at + 2 + (jpeg[at + 2] << 8U) + jpeg[at + 3];
+    if (jpeg[at + 1] != marker) out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at),
+                                           jpeg.begin() + static_cast<std::ptrdiff_t>(end));
+    at = end;
+  }
+  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.end());
+  return out;
+}
+
 TEST(FrameSourceGarbage, SizesAndStridesThatDoNotFitGiveNoFrame) {
   // As a driver could report them: rows that overflow the arithmetic of row lengths, a row
   // length below the width, an odd size for 4:2:0 chroma.
@@ -71,6 +85,8 @@ TEST(FrameSourceGarbage, SizesAndStridesThatDoNotFitGiveNoFrame) {
   const auto fits = frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, image}, false, jpeg);
   ASSERT_TRUE(fits);
   EXPECT_EQ(fits->width, 32);
+  // Nor does an image without quantization tables decode with those of the image before.
+  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, withoutSegments(image, 0xDB)}, false, jpeg), std::nullopt);
 }
 
 TEST(FrameSourceGarbage, BadMotionJpegFramesAreSkippedAndTheGoodOnesAnalysed) {
