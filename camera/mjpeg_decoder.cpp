@@ -12,7 +12,13 @@ MjpegDecoder::~MjpegDecoder() {
   if (handle_ != nullptr) tjDestroy(handle_);
 }
 
-std::optional<Frame> MjpegDecoder::decode(std::span<const std::uint8_t> jpeg) {
+void MjpegDecoder::renew() {
+  if (handle_ != nullptr) tjDestroy(handle_);
+  handle_ = tjInitDecompress();
+}
+
+std::optional<Frame> MjpegDecoder::decode(std::span<const std::uint8_t> jpeg, int maxWidth, int maxHeight) {
+  renew();
   if (handle_ == nullptr || jpeg.empty() || jpeg.size() > std::numeric_limits<unsigned long>::max()) {
     return std::nullopt;
   }
@@ -22,7 +28,7 @@ std::optional<Frame> MjpegDecoder::decode(std::span<const std::uint8_t> jpeg) {
   int colorspace = 0;
   const auto size = static_cast<unsigned long>(jpeg.size());
   if (tjDecompressHeader3(handle_, jpeg.data(), size, &width, &height, &subsampling, &colorspace) != 0 || width <= 0 ||
-      height <= 0) {
+      height <= 0 || width > maxWidth || height > maxHeight) {
     return std::nullopt;
   }
   const int stride = width * 3;

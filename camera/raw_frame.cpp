@@ -2,6 +2,9 @@
 
 #include <linux/videodev2.h>
 
+#include <cstdint>
+#include <limits>
+
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -60,14 +63,30 @@ std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDec
   const int w = raw.width;
   const int h = raw.height;
   if (raw.fourcc == V4L2_PIX_FMT_MJPEG || raw.fourcc == V4L2_PIX_FMT_JPEG) {
-    // The image alone: what follows its end in the buffer is an older frame's.
-    return jpeg.decode(raw.bytes.first(jpegLength(raw.bytes)));
+    // The image alone: what follows its end in the buffer is an older frame's. An image larger
+    // than the format in use is damage, not a picture.
+    return jpeg.decode(raw.bytes.first(jpegLength(raw.bytes)), w > 0 ? w : MjpegDecoder::largestSide,
+                       h > 0 ? h : MjpegDecoder::largestSide);
   }
   if (w <= 0 || h <= 0) return std::nullopt;
-  const auto rowBytes = [&](int minimum) { return raw.bytesPerLine > 0 ? raw.bytesPerLine : minimum; };
+  // The bytes from row to row: the driver's when it gives them, else rows of `bytesEach` a
+  // pixel, tightly packed. Rows longer than a plane's stride can be, or than the driver's
+  // row length, are no frame.
+  const auto rowBytes = [&](std::int64_t bytesEach) -> std::optional<int> {
+    const std::int64_t packed = bytesEach * w;
+    if (packed > std::numeric_limits<int>::max() || (raw.bytesPerLine > 0 && raw.bytesPerLine < packed)) {
+      return std::nullopt;
+    }
+    return raw.bytesPerLine > 0 ? raw.bytesPerLine : static_cast<int>(packed);
+  };
+  // Chroma at half the width and height needs an even size.
+  const bool fourTwoZero = raw.fourcc == V4L2_PIX_FMT_NV12 || raw.fourcc == V4L2_PIX_FMT_YUV420;
+  if (fourTwoZero && (w % 2 != 0 || h % 2 != 0)) return std::nullopt;
   switch (raw.fourcc) {
     case V4L2_PIX_FMT_NV12: {
-      const int stride = rowBytes(w);
+      const auto row = rowBytes(1);
+      if (!row) return std::nullopt;
+      const int stride = *row;
       const auto y = plane(raw, 0, h, stride);
       const auto uv = plane(raw, static_cast<std::size_t>(stride) * static_cast<std::size_t>(h), h / 2, stride);
       if (!y || !uv) return std::nullopt;
@@ -75,7 +94,9 @@ std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDec
       return keepYUV420 ? std::optional<Frame>(std::move(frame)) : asBgr(frame);
     }
     case V4L2_PIX_FMT_YUV420: {
-      const int stride = rowBytes(w);
+      const auto row = rowBytes(1);
+      if (!row) return std::nullopt;
+      const int stride = *row;
       const int chroma = stride / 2;
       const auto lumaBytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(h);
       const auto chromaBytes = static_cast<std::size_t>(chroma) * static_cast<std::size_t>(h / 2);
@@ -87,18 +108,21 @@ std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDec
       return keepYUV420 ? std::optional<Frame>(std::move(frame)) : asBgr(frame);
     }
     case V4L2_PIX_FMT_YUYV: {
-      const auto packed = plane(raw, 0, h, rowBytes(2 * w));
+      const auto stride = rowBytes(2);
+      const auto packed = stride ? plane(raw, 0, h, *stride) : std::nullopt;
       if (!packed) return std::nullopt;
       return asBgr(Frame{w, h, PixelFormat::yuyv, {*packed}});
     }
     case V4L2_PIX_FMT_BGR24: {
-      const auto packed = plane(raw, 0, h, rowBytes(3 * w));
+      const auto stride = rowBytes(3);
+      const auto packed = stride ? plane(raw, 0, h, *stride) : std::nullopt;
       if (!packed) return std::nullopt;
       return asBgr(Frame{w, h, PixelFormat::bgr, {*packed}});
     }
     case V4L2_PIX_FMT_RGB24: {
-      const auto packed = plane(raw, 0, h, rowBytes(3 * w));
-      if (!packed || packed->stride < 3 * w) return std::nullopt;
+      const auto stride = rowBytes(3);
+      const auto packed = stride ? plane(raw, 0, h, *stride) : std::nullopt;
+      if (!packed) return std::nullopt;
       // OpenCV only reads through this header.
       const cv::Mat rgb(h, w, CV_8UC3, const_cast<std::uint8_t*>(packed->bytes.data()),
                         static_cast<std::size_t>(packed->stride));

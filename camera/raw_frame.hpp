@@ -27,7 +27,8 @@ std::size_t jpegLength(std::span<const std::uint8_t> bytes);
 
 // The frame the analyzer gets from a buffer: NV12 and YU12 as they are when `keepYUV420`,
 // every other format (and those two without it) as BGR. None for a buffer too short for its
-// size, a damaged compressed frame or a format that cannot be read.
+// size, a damaged compressed frame, a compressed image larger than the size (when that is
+// given) or a format that cannot be read.
 std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDecoder& jpeg);
 
 }  // namespace kestrel

@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "camera/raw_frame.hpp"
@@ -452,7 +454,15 @@ void V4l2Camera::drain(const std::shared_ptr<Watch>& w, std::uint64_t stream) {
     const auto& mapped = buffers_[newest->index];
     const RawFrame raw{fourcc_, width_, height_, bytesPerLine_,
                        {static_cast<const std::uint8_t*>(mapped.start), std::min<std::size_t>(newest->bytesused, mapped.length)}};
-    if (frames_) frames_(MappedFrame(clock_.now(), raw, keepYUV420_, jpeg_));
+    // A handler that fails on a frame must not keep its buffer from the driver: a few such
+    // frames would leave the camera with no buffer to fill.
+    if (frames_) {
+      try {
+        frames_(MappedFrame(clock_.now(), raw, keepYUV420_, jpeg_));
+      } catch (const std::exception& e) {
+        log_.error(std::string("camera frame handling failed: ") + e.what());
+      }
+    }
   }
   // The handler may have restarted the stream (a new frame rate): its buffers are new ones.
   if (newest && streaming_ && stream == stream_) requeue(newest->index);

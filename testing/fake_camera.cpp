@@ -1,6 +1,10 @@
 #include "testing/fake_camera.hpp"
 
+#include <linux/videodev2.h>
+
 #include <algorithm>
+
+#include "camera/raw_frame.hpp"
 
 namespace kestrel {
 
@@ -20,6 +24,19 @@ class FakeFrame final : public CapturedFrame {
   Instant at_;
   std::shared_ptr<const Frame> picture_;
   bool unreadable_;
+};
+
+// A frame of a capture buffer, read as a V4L2 camera reads it.
+class BufferFrame final : public CapturedFrame {
+ public:
+  BufferFrame(Instant at, RawFrame raw, MjpegDecoder& jpeg) : at_(at), raw_(raw), jpeg_(jpeg) {}
+  Instant arrival() const override { return at_; }
+  std::optional<Frame> pixels() const override { return frameFromRaw(raw_, false, jpeg_); }
+
+ private:
+  Instant at_;
+  RawFrame raw_;
+  MjpegDecoder& jpeg_;
 };
 
 // A small grey picture: enough for anything that does not look at the pixels.
@@ -70,6 +87,13 @@ void FakeCamera::setUnreadable(bool unreadable) {
   const std::lock_guard lock(mutex_);
   unreadable_ = unreadable;
 }
+
+void FakeCamera::sendMotionJpeg(std::vector<std::vector<std::uint8_t>> buffers) {
+  const std::lock_guard lock(mutex_);
+  motionJpeg_.assign(buffers.rbegin(), buffers.rend());
+}
+
+std::int64_t FakeCamera::buffersOut() const { return buffersOut_; }
 
 void FakeCamera::setConfigurationFails(bool fails) {
   const std::lock_guard lock(mutex_);
@@ -251,18 +275,34 @@ bool FakeCamera::isRunning() const { return ticker_.running(); }
 void FakeCamera::tick(Instant at) {
   std::shared_ptr<const Frame> picture;
   bool unreadable = false;
+  // A Motion-JPEG buffer to send and the size it is read at.
+  std::shared_ptr<const std::vector<std::uint8_t>> buffer;
+  int width = 0;
+  int height = 0;
   {
     const std::lock_guard lock(mutex_);
     picture = picture_;
     unreadable = unreadable_;
+    if (!motionJpeg_.empty() && open_) {
+      buffer = std::make_shared<const std::vector<std::uint8_t>>(std::move(motionJpeg_.back()));
+      motionJpeg_.pop_back();
+      width = formatLocked(*open_).width;
+      height = formatLocked(*open_).height;
+    }
   }
-  const bool posted = delivery_.post([this, at, picture, unreadable](const FrameHandler& handler) {
+  const bool posted = delivery_.post([this, at, picture, unreadable, buffer, width, height](const FrameHandler& handler) {
     if (!ticker_.running()) return;  // stopped while the frame waited on the queue
     {
       const std::lock_guard lock(mutex_);
       ++delivered_;
     }
-    handler(FakeFrame(at, picture, unreadable));
+    if (!buffer) {
+      handler(FakeFrame(at, picture, unreadable));
+      return;
+    }
+    ++buffersOut_;
+    handler(BufferFrame(at, {V4L2_PIX_FMT_MJPEG, width, height, 0, *buffer}, jpeg_));
+    --buffersOut_;
   });
   if (!posted) {
     const std::lock_guard lock(mutex_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "camera/capture_device.hpp"
+#include "camera/mjpeg_decoder.hpp"
 #include "platform/clock.hpp"
 #include "camera/frame_delivery.hpp"
 #include "camera/frame_ticker.hpp"
@@ -35,6 +37,10 @@ class FakeCamera final : public CaptureDevice {
   void setPicture(Frame picture);
   // Frames whose pixels cannot be read, like a damaged compressed frame.
   void setUnreadable(bool unreadable);
+  // Motion-JPEG buffers to send before the picture comes again, one a frame, in order. Each is
+  // read as a V4L2 camera reads its capture buffers (at the size of the format in use), and is
+  // given back when the frame handler returns, like a V4L2 camera's.
+  void sendMotionJpeg(std::vector<std::vector<std::uint8_t>> buffers);
   // The camera refuses formats and frame rates.
   void setConfigurationFails(bool fails);
   void setPermission(CameraPermission permission);
@@ -58,6 +64,8 @@ class FakeCamera final : public CaptureDevice {
   std::int64_t starts() const;
   std::int64_t framesDelivered() const;
   std::int64_t framesDropped() const;
+  // Capture buffers that went to the frame handler and never came back (it threw).
+  std::int64_t buffersOut() const;
 
   void setHandlers(Executor& queue, FrameHandler frames, NoticeHandler notices) override;
   std::vector<std::string> cameras() override;
@@ -84,6 +92,9 @@ class FakeCamera final : public CaptureDevice {
   std::optional<std::size_t> format_;
   std::shared_ptr<const Frame> picture_;
   bool unreadable_ = false;
+  std::vector<std::vector<std::uint8_t>> motionJpeg_;  // still to send, the next one last
+  std::atomic<std::int64_t> buffersOut_{0};
+  MjpegDecoder jpeg_;  // read on the frame handler's queue only
   bool unplugged_ = false;  // the open camera is gone
   bool configurationFails_ = false;
   CameraPermission permission_ = CameraPermission::authorized;
