@@ -29,10 +29,6 @@ GlowController::GlowController(AppController& app, SystemLog& log, Probe probe, 
   watchScreens();
 }
 
-GlowController::~GlowController() {
-  for (const auto& c : screenWatch_) disconnect(c);
-}
-
 void GlowController::watchScreens() {
   for (const auto& c : screenWatch_) disconnect(c);
   screenWatch_.clear();
@@ -57,7 +53,7 @@ void GlowController::update(bool forced, const std::vector<MonitorEvent>& events
   const bool pulsing = GlowPulse::shouldPulse(raisedAlertIds(events), ids);
   if (show == shown_) {
     if (!show) return;
-    refreshPill();
+    refreshPill(visible);
     if (pulsing) pulse();
     return;
   }
@@ -112,7 +108,6 @@ void GlowController::rebuild() {
     view->show();
     glows_.push_back(std::move(view));
     hovers_.push_back(toScreen(shape.hoverFrame(), flip));
-    glowScreens_.push_back(screen);
   }
   inside_.reset();
   poll_.start();
@@ -123,7 +118,6 @@ void GlowController::tearDown(bool hiding) {
   pulse_.reset();
   glows_.clear();
   hovers_.clear();
-  glowScreens_.clear();
   poll_.stop();
   inside_.reset();
   closePill();
@@ -154,7 +148,7 @@ void GlowController::pollPointer() {
   // does now.
   const bool lookAtCompositing = ++polls_ % compositingEveryPolls == 0;
   for (std::size_t i = 0; lookAtCompositing && i < glows_.size(); ++i) {
-    if (probe_.compositing(glowScreens_[i]) != glows_[i]->translucent()) {
+    if (probe_.compositing(glows_[i]->screen()) != glows_[i]->translucent()) {
       rebuild();
       return;
     }
@@ -171,22 +165,22 @@ void GlowController::pollPointer() {
 
 void GlowController::hovered(std::size_t index) {
   closePill();
-  QScreen* screen = glowScreens_[index];
+  QScreen* screen = glows_[index]->screen();
   pill_ = std::make_unique<PillView>(probe_.compositing(screen), screen);
   pillGlow_ = index;
-  refreshPill();
+  refreshPill(app_.monitor().visibleAlerts(app_.now()));
   if (!pill_) return;
   pill_->show();
   closer_.start();
 }
 
-void GlowController::refreshPill() {
+void GlowController::refreshPill(const std::vector<ActiveAlert>& visible) {
   if (!pill_) return;
   const Monitor& monitor = app_.monitor();
   const Instant now = app_.now();
   std::vector<PillRow> rows;
   std::vector<std::string> shown;
-  for (const ActiveAlert& alert : monitor.visibleAlerts(now)) {
+  for (const ActiveAlert& alert : visible) {
     const AlertModule module = alert.module;
     const bool recalibrate = monitor.offersRecalibrate(module, now);
     rows.push_back({alert.hint, recalibrate, [this, module] { app_.handle(input::Wrong{module, app_.now()}); },

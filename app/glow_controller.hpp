@@ -50,7 +50,6 @@ class GlowController : public QObject {
   static Probe defaultProbe();
 
   GlowController(AppController& app, SystemLog& log, Probe probe = defaultProbe(), QObject* parent = nullptr);
-  ~GlowController() override;
 
   // After every input the monitor took (with no events) and every check (with its output's
   // events); `forced` shows the glow without an alert.
@@ -79,7 +78,8 @@ class GlowController : public QObject {
   void tearDown(bool hiding);
   void pulse();
   void hovered(std::size_t index);
-  void refreshPill();
+  // Builds the pill's rows from the visible alerts, when there is a pill.
+  void refreshPill(const std::vector<ActiveAlert>& visible);
   void closePill();
   void watchScreens();
 
@@ -88,7 +88,6 @@ class GlowController : public QObject {
   Probe probe_;
   std::vector<std::unique_ptr<GlowView>> glows_;
   std::vector<QRect> hovers_;
-  std::vector<QScreen*> glowScreens_;
   std::unique_ptr<PillView> pill_;
   std::vector<std::string> pillRows_;  // what the pill shows, row by row
   std::size_t pillGlow_ = 0;           // the glow it hangs under

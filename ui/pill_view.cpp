@@ -16,7 +16,6 @@ QPushButton* ButtonActions::button(const QString& title, std::function<void()> a
   b->setFocusPolicy(Qt::NoFocus);
   handlers_[b] = std::move(action);
   connect(b, &QAbstractButton::clicked, this, [this, b] { run(b); });
-  connect(b, &QObject::destroyed, this, [this, b] { handlers_.erase(b); });
   return b;
 }
 
