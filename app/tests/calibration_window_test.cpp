@@ -40,10 +40,9 @@ struct WindowRig {
   QApplication& application = qtApplication();  // before any widget
   RecordingLog qtLog;
   QtDesktop qt{[](bool) { return MenuFacts{}; }, [](MenuItemId) {}, [] {}, qtLog, [] { return true; }};
-  ControllerRig rig{{}, /*calibrated=*/false};
+  ControllerRig rig{{}, /*calibrated=*/false, testing::noon - 60, &qt};
 
   WindowRig(bool withCamera = true) {
-    rig.desktop.calibrationOn = &qt;
     rig.camera->setPicture(photo());
     rig.scene = faceInPhoto(1);
     if (!withCamera) rig.camera->setCameras({});

@@ -44,8 +44,6 @@ class RecordingDesktop final : public Desktop {
   std::int64_t calibrationPictures = 0;
   std::vector<FrameSource::Preview> lastPictures;  // the last few
   std::vector<std::string> cameraMissing;
-  // A real desktop that shows the calibration window too (the window's own tests).
-  Desktop* calibrationOn = nullptr;
 
   void installMenu() override {}
   void refreshMenu() override { ++menuRefreshes; }
@@ -63,32 +61,22 @@ class RecordingDesktop final : public Desktop {
   void openCalibration(CalibrationActions actions) override {
     ++calibrationOpens;
     calibrationShown = true;
-    calibrationActions = actions;
-    if (calibrationOn) calibrationOn->openCalibration(std::move(actions));
+    calibrationActions = std::move(actions);
   }
   void showCalibration(const CalibrationScreen& screen) override {
     if (calibrationScreens.empty() || calibrationScreens.back() != screen) calibrationScreens.push_back(screen);
-    if (calibrationOn) calibrationOn->showCalibration(screen);
   }
-  void bringCalibrationForward() override {
-    ++calibrationForwards;
-    if (calibrationOn) calibrationOn->bringCalibrationForward();
-  }
+  void bringCalibrationForward() override { ++calibrationForwards; }
   void closeCalibration() override {
     calibrationShown = false;
     calibrationActions = {};
-    if (calibrationOn) calibrationOn->closeCalibration();
   }
   void showCalibrationPicture(const FrameSource::Preview& preview) override {
     ++calibrationPictures;
     lastPictures.push_back(preview);
     if (lastPictures.size() > 3) lastPictures.erase(lastPictures.begin());
-    if (calibrationOn) calibrationOn->showCalibrationPicture(preview);
   }
-  void showCalibrationCameraMissing(const std::string& reason) override {
-    cameraMissing.push_back(reason);
-    if (calibrationOn) calibrationOn->showCalibrationCameraMissing(reason);
-  }
+  void showCalibrationCameraMissing(const std::string& reason) override { cameraMissing.push_back(reason); }
   bool confirm(const std::string& title, const std::string& text, const std::string&, const std::string&) override {
     questions.push_back(title);
     texts.push_back(text);
