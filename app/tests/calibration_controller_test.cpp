@@ -211,17 +211,5 @@ TEST(CalibrationController, ACameraThatStopsDuringTheCaptureIsToldAndTheStepTrie
   }
 }
 
-TEST(CalibrationController, WithoutACameraTheWindowSaysWhy) {
-  ControllerRig rig({}, /*calibrated=*/false);
-  rig.camera->setCameras({});
-  rig.start();
-  EXPECT_TRUE(rig.desktop.calibrationShown);
-  EXPECT_EQ(rig.desktop.cameraMissing, Lines{"no camera is connected"});
-  EXPECT_EQ(rig.desktop.calibrationPictures, 0);
-  rig.desktop.calibrationActions.key(" ", CalibrationKey::spaceKey);
-  rig.advance(3);
-  EXPECT_EQ(rig.desktop.calibrationScreens.back().message, cameraStopped);
-}
-
 }  // namespace
 }  // namespace kestrel

@@ -136,12 +136,16 @@ TEST(CalibrationWindow, TheCancelButtonEndsWithoutASet) {
   EXPECT_FALSE(w.rig.controller->baselines().has_value());
 }
 
-TEST(CalibrationWindow, SaysWhenThereIsNoCamera) {
+TEST(CalibrationWindow, SaysWhenThereIsNoCameraAndAStartFindsItStopped) {
   WindowRig w(/*withCamera=*/false);
   w.start();
   EXPECT_EQ(w.window().picture().status(), "No camera found");
   EXPECT_EQ(w.window().picture().detail(), "no camera is connected");
+  EXPECT_FALSE(w.window().picture().hasPicture());
   w.grab("calibration-6-no-camera.png");
+  w.key(Qt::Key_Space);
+  w.advance(3);
+  EXPECT_EQ(w.message(), Calibration::cameraStoppedMessage);
 }
 
 TEST(CameraView, FitsThePictureWithoutCropping) {

@@ -73,7 +73,7 @@ TEST(GlowController, AVisibleAlertShowsABarOnTheScreenThatPulsesOnlyWhenRaised) 
   EXPECT_EQ(rig.logged("glow shown"), 1);
 }
 
-TEST(GlowController, HoveringOpensThePillWhoseWrongHidesTheAlertAndTheGlow) {
+TEST(GlowController, HoveringOpensThePillScreenChangesRebuildAndTheSwitchOrWrongTearDown) {
   GlowRig rig;
   rig.raise();
   const QRect strip = rig.glow.hoverStrips()[0];
@@ -96,28 +96,6 @@ TEST(GlowController, HoveringOpensThePillWhoseWrongHidesTheAlertAndTheGlow) {
   rig.glow.closeIfLeft();
   ASSERT_NE(rig.glow.pill(), nullptr);
   rig.glow.pollPointer();  // leaving the strip for the pill does not open another
-
-  rig.glow.pill()->buttons()[0][0]->click();
-  QCoreApplication::processEvents();
-  rig.shell.rig->settle();
-  EXPECT_FALSE(rig.glow.shown());
-  EXPECT_EQ(rig.glow.pill(), nullptr);
-  EXPECT_EQ(rig.logged("glow hidden screens=1"), 1);
-  const Lines lines = rig.shell.rig->dayLines(noon);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "event feedback"), 1);
-
-  rig.glow.update(true, {});  // forced, as with no alert at all
-  rig.shell.pointer = rig.glow.hoverStrips()[0].center();
-  rig.glow.pollPointer();
-  EXPECT_EQ(rig.glow.pill(), nullptr);  // no alert, no pill
-}
-
-TEST(GlowController, ThePillClosesWhenThePointerLeavesScreenChangesRebuildAndTheSwitchTearsDown) {
-  GlowRig rig;
-  rig.raise();
-  rig.shell.pointer = rig.glow.hoverStrips()[0].center();
-  rig.glow.pollPointer();
-  ASSERT_NE(rig.glow.pill(), nullptr);
   rig.shell.pointer = {rig.screen.width() / 2, 300};
   rig.glow.pollPointer();
   rig.glow.closeIfLeft();
@@ -147,6 +125,24 @@ TEST(GlowController, ThePillClosesWhenThePointerLeavesScreenChangesRebuildAndThe
   EXPECT_EQ(rig.glow.glows().size(), 1u);
   EXPECT_EQ(rig.logged("glow shown"), 4);
   EXPECT_EQ(rig.logged("glow pulse"), 1);
+
+  // The pill's Wrong hides the alert and the glow.
+  rig.shell.pointer = rig.glow.hoverStrips()[0].center();
+  rig.glow.pollPointer();
+  ASSERT_NE(rig.glow.pill(), nullptr);
+  rig.glow.pill()->buttons()[0][0]->click();
+  QCoreApplication::processEvents();
+  rig.shell.rig->settle();
+  EXPECT_FALSE(rig.glow.shown());
+  EXPECT_EQ(rig.glow.pill(), nullptr);
+  EXPECT_EQ(rig.logged("glow hidden screens=1"), 2);
+  const Lines lines = rig.shell.rig->dayLines(noon);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "event feedback"), 1);
+
+  rig.glow.update(true, {});  // forced, as with no alert at all
+  rig.shell.pointer = rig.glow.hoverStrips()[0].center();
+  rig.glow.pollPointer();
+  EXPECT_EQ(rig.glow.pill(), nullptr);  // no alert, no pill
 }
 
 TEST(GlowView, PaintsOrangeTranslucentWithACompositorAndOpaqueWithout) {
