@@ -34,17 +34,6 @@ TEST(AppController, ACheckRunsFromItsFirstFrameToTheLogTheChimeAndAPicture) {
   EXPECT_EQ(rig.desktop.glowUpdates.back(), std::vector<MonitorEvent>{});
 }
 
-TEST(AppController, WithoutCalibrationTheCalibrationWindowOpensAndNoCheckIsTaken) {
-  ControllerRig rig({}, /*calibrated=*/false);
-  rig.start();
-  rig.advance(180);
-  EXPECT_TRUE(rig.desktop.calibrationShown);
-  EXPECT_TRUE(rig.logged("calibration window shown step=sitWell"));
-  // The camera runs for the window's picture, but nothing is judged while calibrating.
-  EXPECT_EQ(rig.camera->starts(), 1);
-  EXPECT_EQ(rig.dayLines(noon), (Lines{"event launch", "event calibration_start"}));
-}
-
 TEST(AppController, ALostCameraIsRetriedEveryFiveSecondsAndIsBackOnlyWithItsFirstFrame) {
   ControllerRig rig;
   rig.camera->setCameras({});
@@ -82,7 +71,7 @@ TEST(AppController, AnUnpluggedCameraIsMissingUntilItIsPluggedInAgain) {
   EXPECT_EQ(rig.written, (Lines{"event launch", "check", "event camera_missing", "event camera_back"}));
 }
 
-TEST(AppController, PauseResumeAndWrongSaveTheStateAtOnce) {
+TEST(AppController, PauseResumeWrongAndStopSaveTheStateAtOnce) {
   ControllerRig rig;
   rig.scene = testing::tooClose();
   rig.start();
@@ -98,16 +87,30 @@ TEST(AppController, PauseResumeAndWrongSaveTheStateAtOnce) {
   EXPECT_TRUE(rig.state()->pausedIndefinitely);
   rig.controller->choose(MenuItemId::pauseResume);
   EXPECT_FALSE(rig.state()->pausedIndefinitely);
+
+  rig.controller->choose(MenuItemId::pauseHour);
+  std::filesystem::remove(rig.paths().state());
+  rig.controller->stop();
+  EXPECT_FALSE(rig.camera->isRunning());
+  ASSERT_TRUE(rig.state());
+  EXPECT_TRUE(rig.logged("quit centerStageControlMode=0"));
 }
 
-TEST(AppController, MenuItemsSendTheirInputs) {
+TEST(AppController, MenuItemsSendTheirInputsAndOnlyInputsRefreshTheViews) {
   ControllerRig rig;
   rig.start();
-  rig.advance(4);
+  rig.advance(3);  // the first check is done
+  const std::int64_t menus = rig.desktop.menuRefreshes;
+  rig.desktop.open = true;
+  rig.advance(10);  // ticks without events
+  EXPECT_EQ(rig.desktop.menuRefreshes, menus);
+  EXPECT_EQ(rig.desktop.windowRefreshes, 0);
   const Instant at = rig.clock.now();
   AppController& c = *rig.controller;
 
   c.choose(MenuItemId::snooze);
+  EXPECT_EQ(rig.desktop.menuRefreshes, menus + 1);
+  EXPECT_EQ(rig.desktop.windowRefreshes, 1);
   EXPECT_EQ(c.monitor().snoozedUntil(), at + 1800);
   c.choose(MenuItemId::hideGlow);
   EXPECT_EQ(c.monitor().hideGlowUntil(), at + 3600);
@@ -126,36 +129,16 @@ TEST(AppController, MenuItemsSendTheirInputs) {
   EXPECT_EQ(rig.desktop.quits, 1);
 }
 
-TEST(AppController, ATickWithoutEventsRefreshesNothing) {
+// The first test sees the camera doze with the default setting.
+TEST(AppController, TheCameraStaysOnAfterACheckWhenItIsSetSteady) {
   ControllerRig rig;
+  SettingsFile{rig.paths().settingsFile}.merge({{"cameraBetweenChecks", "steady"}});
+  rig.make({});
   rig.start();
-  rig.advance(3);  // the first check is done
-  const std::int64_t menus = rig.desktop.menuRefreshes;
-  rig.desktop.open = true;
-  rig.advance(10);
-  EXPECT_EQ(rig.desktop.menuRefreshes, menus);
-  EXPECT_EQ(rig.desktop.windowRefreshes, 0);
-  rig.controller->choose(MenuItemId::snooze);
-  EXPECT_EQ(rig.desktop.menuRefreshes, menus + 1);
-  EXPECT_EQ(rig.desktop.windowRefreshes, 1);
-}
-
-TEST(AppController, TheCameraDozesAfterACheckOnlyWhenItIsOffBetweenChecks) {
-  struct Case {
-    std::string mode;
-    bool runningAfterCheck;
-  };
-  for (const Case& c : {Case{"off", false}, Case{"steady", true}}) {
-    SCOPED_TRACE(c.mode);
-    ControllerRig rig;
-    SettingsFile{rig.paths().settingsFile}.merge({{"cameraBetweenChecks", c.mode}});
-    rig.make({});
-    rig.start();
-    rig.advance(3);
-    EXPECT_EQ(rig.written, (Lines{"event launch", "check"}));
-    rig.advance(1);
-    EXPECT_EQ(rig.camera->isRunning(), c.runningAfterCheck);
-  }
+  rig.advance(3);
+  EXPECT_EQ(rig.written, (Lines{"event launch", "check"}));
+  rig.advance(1);
+  EXPECT_TRUE(rig.camera->isRunning());
 }
 
 TEST(AppController, ASettingsChangeReachesTheMonitorTheCameraAndTheFileWithALineEach) {
@@ -230,8 +213,6 @@ TEST(AppController, TheLoginItemIsOfferedOnceUnlessTheCopyWouldVanish) {
   const Case cases[] = {
       {"/usr/bin/kestrel", LoginItemStatus::notRegistered, 1,
        "login item register before=notRegistered after=enabled", true},
-      {"/usr/bin/kestrel", LoginItemStatus::requiresApproval, 0,
-       "login item register before=requiresApproval after=requiresApproval", true},
       {"/tmp/.mount_kestrel1/usr/bin/kestrel", LoginItemStatus::notRegistered, 0, "login item skipped reason=translocated",
        false},
   };
@@ -273,18 +254,6 @@ TEST(AppController, AnUnwritableDataFolderLogsEachFailureAndChecksGoOn) {
   EXPECT_EQ(rig.count("log write failed: "), 3);  // launch and two checks
   EXPECT_EQ(rig.written, (Lines{"event launch", "check", "check"}));
   EXPECT_EQ(testing::readBytes(rig.paths().logs()), "not a folder");
-}
-
-TEST(AppController, StopStopsTheCameraAndSavesTheState) {
-  ControllerRig rig;
-  rig.start();
-  rig.advance(2);
-  rig.controller->choose(MenuItemId::pauseHour);
-  std::filesystem::remove(rig.paths().state());
-  rig.controller->stop();
-  EXPECT_FALSE(rig.camera->isRunning());
-  ASSERT_TRUE(rig.state());
-  EXPECT_TRUE(rig.logged("quit centerStageControlMode=0"));
 }
 
 }  // namespace

@@ -40,10 +40,9 @@ struct WindowRig {
   QApplication& application = qtApplication();  // before any widget
   RecordingLog qtLog;
   QtDesktop qt{[](bool) { return MenuFacts{}; }, [](MenuItemId) {}, [] {}, qtLog, [] { return true; }};
-  ControllerRig rig{{}, /*calibrated=*/false};
+  ControllerRig rig{{}, /*calibrated=*/false, testing::noon - 60, &qt};
 
   WindowRig(bool withCamera = true) {
-    rig.desktop.calibrationOn = &qt;
     rig.camera->setPicture(photo());
     rig.scene = faceInPhoto(1);
     if (!withCamera) rig.camera->setCameras({});
@@ -66,11 +65,10 @@ struct WindowRig {
   std::string message() { return window().message().text().toStdString(); }
 };
 
-TEST(CalibrationWindow, IsATitledFixedWindowAboveTheOthersLaidOutFromTheBottomUp) {
+TEST(CalibrationWindow, IsAFixedWindowOnTopThatWalksThroughBothStepsWithTheKeyboardAndSavesTheSet) {
   WindowRig w;
   w.start();
   CalibrationWindow& window = w.window();
-  EXPECT_EQ(window.windowTitle(), "Calibrate Kestrel");
   EXPECT_EQ(window.size(), QSize(520, 420));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
   const Qt::WindowFlags flags = window.windowFlags();
@@ -79,20 +77,9 @@ TEST(CalibrationWindow, IsATitledFixedWindowAboveTheOthersLaidOutFromTheBottomUp
   for (Qt::WindowType absent : {Qt::WindowCloseButtonHint, Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint}) {
     EXPECT_FALSE(flags.testFlag(absent)) << absent;
   }
-  EXPECT_EQ(window.picture().geometry(), QRect(20, 10, 480, 270));
-  EXPECT_EQ(window.message().geometry(), QRect(20, 290, 480, 60));
-  EXPECT_EQ(window.startButton().geometry(), QRect(380, 368, 120, 32));
-  EXPECT_EQ(window.cancelButton().geometry(), QRect(20, 368, 120, 32));
-  EXPECT_EQ(window.cancelButton().text(), "Cancel");
   // The offscreen platform has one screen with no panel's name: centred on the primary.
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   EXPECT_EQ(window.pos(), QPoint(screen.x() + screen.width() / 2 - 260, screen.y() + screen.height() / 2 - 210));
-}
-
-TEST(CalibrationWindow, WalksThroughBothStepsWithTheKeyboardAndSavesTheSet) {
-  WindowRig w;
-  w.start();
-  CalibrationWindow& window = w.window();
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(window.picture().status(), "Waiting for the camera…");
   w.grab("calibration-0-waiting.png");
@@ -100,7 +87,6 @@ TEST(CalibrationWindow, WalksThroughBothStepsWithTheKeyboardAndSavesTheSet) {
   w.advance(0.5);
   EXPECT_TRUE(window.picture().hasPicture());
   EXPECT_EQ(w.message(), CalibrationWindowText::prompt(Calibration::Step::sitWell));
-  EXPECT_EQ(window.startButton().text(), "Start");
   EXPECT_TRUE(window.startButton().isEnabled());
   // The picture of 642 × 508 fits the view's height, centred across it.
   EXPECT_EQ(window.picture().pictureRect(), QRectF(69.5, 0, 341, 270));
@@ -137,43 +123,39 @@ TEST(CalibrationWindow, WalksThroughBothStepsWithTheKeyboardAndSavesTheSet) {
   EXPECT_NEAR(w.rig.controller->baselines()->reach.faceGrowth, 0.25, 1e-12);
 }
 
-TEST(CalibrationWindow, EscapeAndTheCancelButtonEndWithoutASet) {
-  for (const bool escape : {true, false}) {
-    WindowRig w;
-    w.start();
-    w.key(Qt::Key_Space);
-    w.advance(1);
-    if (escape) {
-      w.key(Qt::Key_Escape);
-    } else {
-      QTest::mouseClick(&w.window().cancelButton(), Qt::LeftButton);
-      w.rig.settle();
-    }
-    EXPECT_FALSE(w.window().isVisible()) << escape;
-    EXPECT_TRUE(w.rig.logged("calibration ended saved=false")) << escape;
-    EXPECT_FALSE(w.rig.controller->baselines().has_value()) << escape;
-  }
+// Escape is a key like the others, which the walk-through sends.
+TEST(CalibrationWindow, TheCancelButtonEndsWithoutASet) {
+  WindowRig w;
+  w.start();
+  w.key(Qt::Key_Space);
+  w.advance(1);
+  QTest::mouseClick(&w.window().cancelButton(), Qt::LeftButton);
+  w.rig.settle();
+  EXPECT_FALSE(w.window().isVisible());
+  EXPECT_TRUE(w.rig.logged("calibration ended saved=false"));
+  EXPECT_FALSE(w.rig.controller->baselines().has_value());
 }
 
-TEST(CalibrationWindow, SaysWhenThereIsNoCamera) {
+TEST(CalibrationWindow, SaysWhenThereIsNoCameraAndAStartFindsItStopped) {
   WindowRig w(/*withCamera=*/false);
   w.start();
   EXPECT_EQ(w.window().picture().status(), "No camera found");
   EXPECT_EQ(w.window().picture().detail(), "no camera is connected");
+  EXPECT_FALSE(w.window().picture().hasPicture());
   w.grab("calibration-6-no-camera.png");
+  w.key(Qt::Key_Space);
+  w.advance(3);
+  EXPECT_EQ(w.message(), Calibration::cameraStoppedMessage);
 }
 
 TEST(CameraView, FitsThePictureWithoutCropping) {
-  QApplication& application = qtApplication();
-  (void)application;
+  qtApplication();
   struct Case {
     QSize picture;
     QRectF drawn;
   };
-  const Case cases[] = {{{480, 270}, {0, 0, 480, 270}},
-                        {{1280, 720}, {0, 0, 480, 270}},
-                        {{640, 480}, {60, 0, 360, 270}},
-                        {{960, 270}, {0, 67.5, 480, 135}}};
+  // A narrower picture is the walk-through's photo.
+  const Case cases[] = {{{1280, 720}, {0, 0, 480, 270}}, {{960, 270}, {0, 67.5, 480, 135}}};
   for (const auto& c : cases) {
     CameraView view;
     view.resize(480, 270);

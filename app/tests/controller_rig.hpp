@@ -26,7 +26,6 @@ inline constexpr Instant noon = 1773057600;
 
 class RecordingDesktop final : public Desktop {
  public:
-  std::int64_t menusInstalled = 0;
   std::int64_t menuRefreshes = 0;
   std::vector<std::vector<MonitorEvent>> glowUpdates;
   bool open = false;
@@ -45,53 +44,39 @@ class RecordingDesktop final : public Desktop {
   std::int64_t calibrationPictures = 0;
   std::vector<FrameSource::Preview> lastPictures;  // the last few
   std::vector<std::string> cameraMissing;
-  // A real desktop that shows the calibration window too (the window's own tests).
-  Desktop* calibrationOn = nullptr;
 
-  void installMenu() override { ++menusInstalled; }
+  void installMenu() override {}
   void refreshMenu() override { ++menuRefreshes; }
   void updateGlow(bool, const std::vector<MonitorEvent>& events) override { glowUpdates.push_back(events); }
   bool windowOpen() const override { return open; }
   void showWindow() override { open = true; }
   void refreshWindow(bool) override { ++windowRefreshes; }
   std::vector<std::string> picturesOpened;  // "day/stem"
-  std::vector<std::vector<std::string>> prunedDays;
-  std::int64_t calibrationsEnded = 0;
   void openPicture(const std::string& day, const std::string& stem) override {
     picturesOpened.push_back(day + "/" + stem);
   }
-  void picturesPruned(const std::vector<std::string>& days) override { prunedDays.push_back(days); }
-  void calibrationEnded() override { ++calibrationsEnded; }
+  void picturesPruned(const std::vector<std::string>&) override {}
+  void calibrationEnded() override {}
   bool calibrationOpen() const override { return calibrationShown; }
   void openCalibration(CalibrationActions actions) override {
     ++calibrationOpens;
     calibrationShown = true;
-    calibrationActions = actions;
-    if (calibrationOn) calibrationOn->openCalibration(std::move(actions));
+    calibrationActions = std::move(actions);
   }
   void showCalibration(const CalibrationScreen& screen) override {
     if (calibrationScreens.empty() || calibrationScreens.back() != screen) calibrationScreens.push_back(screen);
-    if (calibrationOn) calibrationOn->showCalibration(screen);
   }
-  void bringCalibrationForward() override {
-    ++calibrationForwards;
-    if (calibrationOn) calibrationOn->bringCalibrationForward();
-  }
+  void bringCalibrationForward() override { ++calibrationForwards; }
   void closeCalibration() override {
     calibrationShown = false;
     calibrationActions = {};
-    if (calibrationOn) calibrationOn->closeCalibration();
   }
   void showCalibrationPicture(const FrameSource::Preview& preview) override {
     ++calibrationPictures;
     lastPictures.push_back(preview);
     if (lastPictures.size() > 3) lastPictures.erase(lastPictures.begin());
-    if (calibrationOn) calibrationOn->showCalibrationPicture(preview);
   }
-  void showCalibrationCameraMissing(const std::string& reason) override {
-    cameraMissing.push_back(reason);
-    if (calibrationOn) calibrationOn->showCalibrationCameraMissing(reason);
-  }
+  void showCalibrationCameraMissing(const std::string& reason) override { cameraMissing.push_back(reason); }
   bool confirm(const std::string& title, const std::string& text, const std::string&, const std::string&) override {
     questions.push_back(title);
     texts.push_back(text);
@@ -114,23 +99,21 @@ class RecordingSound final : public SoundPlayer {
 class FakeLoginItem final : public LoginItemService {
  public:
   LoginItemStatus current = LoginItemStatus::notRegistered;
-  std::optional<std::string> failure;
   std::string path = "/usr/bin/kestrel";
-  bool readOnly = false;
   std::int64_t enables = 0;
 
   LoginItemStatus status() override { return current; }
   std::optional<std::string> enable() override {
     ++enables;
-    if (!failure) current = LoginItemStatus::enabled;
-    return failure;
+    current = LoginItemStatus::enabled;
+    return std::nullopt;
   }
   std::optional<std::string> disable() override {
     current = LoginItemStatus::notRegistered;
     return std::nullopt;
   }
   std::string executablePath() override { return path; }
-  bool isReadOnlyVolume() override { return readOnly; }
+  bool isReadOnlyVolume() override { return false; }
 };
 
 inline FakeCamera::Camera laptopCamera() { return {"cam", {{640, 360, "NV12", true, {{1, 30}}}}, std::nullopt}; }
@@ -152,7 +135,6 @@ struct ControllerRig {
   FakeCamera* camera = nullptr;
   // What the camera sees: the analysis of every frame until the test changes it.
   Measurements scene = sitting();
-  std::int64_t analyses = 0;
   std::unique_ptr<AppController> controller;
   std::vector<std::string> written;  // kinds and summaries of the lines as they were written
 
@@ -176,10 +158,7 @@ struct ControllerRig {
                    main,
                    log,
                    std::move(device),
-                   [this](const Frame&) {
-                     ++analyses;
-                     return scene;
-                   },
+                   [this](const Frame&) { return scene; },
                    std::make_unique<FixedPhotos>(),
                    sound,
                    loginItem,

@@ -71,29 +71,9 @@ TEST(GlowController, AVisibleAlertShowsABarOnTheScreenThatPulsesOnlyWhenRaised) 
   rig.glow.update(false, {event::AlertRaised{AlertModule::head, id, "", false}});
   EXPECT_EQ(rig.logged("glow pulse count=3"), 2);
   EXPECT_EQ(rig.logged("glow shown"), 1);
-  // An alert raised hidden does not.
-  rig.glow.update(false, {event::AlertRaised{AlertModule::head, "other", "", true}});
-  EXPECT_EQ(rig.logged("glow pulse"), 2);
 }
 
-TEST(GlowController, TheGlowSwitchTearsDownAndBringsItBackWithoutAPulse) {
-  GlowRig rig;
-  rig.raise();
-  AppSettings settings = rig.shell.controller().settings();
-  settings.glowEnabled = false;
-  rig.shell.controller().updateSettings(settings);
-  EXPECT_FALSE(rig.glow.shown());
-  EXPECT_TRUE(rig.glow.glows().empty());
-  EXPECT_EQ(rig.logged("glow hidden screens=1"), 1);
-
-  settings.glowEnabled = true;
-  rig.shell.controller().updateSettings(settings);
-  EXPECT_EQ(rig.glow.glows().size(), 1u);
-  EXPECT_EQ(rig.logged("glow shown"), 2);
-  EXPECT_EQ(rig.logged("glow pulse"), 1);
-}
-
-TEST(GlowController, HoveringOpensThePillWhoseWrongHidesTheAlertAndTheGlow) {
+TEST(GlowController, HoveringOpensThePillScreenChangesRebuildAndTheSwitchOrWrongTearDown) {
   GlowRig rig;
   rig.raise();
   const QRect strip = rig.glow.hoverStrips()[0];
@@ -116,28 +96,6 @@ TEST(GlowController, HoveringOpensThePillWhoseWrongHidesTheAlertAndTheGlow) {
   rig.glow.closeIfLeft();
   ASSERT_NE(rig.glow.pill(), nullptr);
   rig.glow.pollPointer();  // leaving the strip for the pill does not open another
-
-  rig.glow.pill()->buttons()[0][0]->click();
-  QCoreApplication::processEvents();
-  rig.shell.rig->settle();
-  EXPECT_FALSE(rig.glow.shown());
-  EXPECT_EQ(rig.glow.pill(), nullptr);
-  EXPECT_EQ(rig.logged("glow hidden screens=1"), 1);
-  const Lines lines = rig.shell.rig->dayLines(noon);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "event feedback"), 1);
-
-  rig.glow.update(true, {});  // forced, as with no alert at all
-  rig.shell.pointer = rig.glow.hoverStrips()[0].center();
-  rig.glow.pollPointer();
-  EXPECT_EQ(rig.glow.pill(), nullptr);  // no alert, no pill
-}
-
-TEST(GlowController, ThePillClosesWhenThePointerLeavesAndScreenChangesRebuild) {
-  GlowRig rig;
-  rig.raise();
-  rig.shell.pointer = rig.glow.hoverStrips()[0].center();
-  rig.glow.pollPointer();
-  ASSERT_NE(rig.glow.pill(), nullptr);
   rig.shell.pointer = {rig.screen.width() / 2, 300};
   rig.glow.pollPointer();
   rig.glow.closeIfLeft();
@@ -154,6 +112,37 @@ TEST(GlowController, ThePillClosesWhenThePointerLeavesAndScreenChangesRebuild) {
   ASSERT_EQ(rig.glow.glows().size(), 1u);
   EXPECT_FALSE(rig.glow.glows()[0]->translucent());
   EXPECT_EQ(rig.logged("glow hidden"), 0);  // a rebuild is not a hiding
+
+  // The glow switch tears it down and brings it back without a pulse.
+  AppSettings settings = rig.shell.controller().settings();
+  settings.glowEnabled = false;
+  rig.shell.controller().updateSettings(settings);
+  EXPECT_FALSE(rig.glow.shown());
+  EXPECT_TRUE(rig.glow.glows().empty());
+  EXPECT_EQ(rig.logged("glow hidden screens=1"), 1);
+  settings.glowEnabled = true;
+  rig.shell.controller().updateSettings(settings);
+  EXPECT_EQ(rig.glow.glows().size(), 1u);
+  EXPECT_EQ(rig.logged("glow shown"), 4);
+  EXPECT_EQ(rig.logged("glow pulse"), 1);
+
+  // The pill's Wrong hides the alert and the glow.
+  rig.shell.pointer = rig.glow.hoverStrips()[0].center();
+  rig.glow.pollPointer();
+  ASSERT_NE(rig.glow.pill(), nullptr);
+  rig.glow.pill()->buttons()[0][0]->click();
+  QCoreApplication::processEvents();
+  rig.shell.rig->settle();
+  EXPECT_FALSE(rig.glow.shown());
+  EXPECT_EQ(rig.glow.pill(), nullptr);
+  EXPECT_EQ(rig.logged("glow hidden screens=1"), 2);
+  const Lines lines = rig.shell.rig->dayLines(noon);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "event feedback"), 1);
+
+  rig.glow.update(true, {});  // forced, as with no alert at all
+  rig.shell.pointer = rig.glow.hoverStrips()[0].center();
+  rig.glow.pollPointer();
+  EXPECT_EQ(rig.glow.pill(), nullptr);  // no alert, no pill
 }
 
 TEST(GlowView, PaintsOrangeTranslucentWithACompositorAndOpaqueWithout) {
@@ -202,7 +191,6 @@ TEST(PillView, OneRowPerAlertAndOnlyTheNewestPillsButtonsAct) {
   ASSERT_EQ(rows.size(), 2u);
   ASSERT_EQ(rows[1].size(), 2u);
   EXPECT_EQ(rows[0].size(), 1u);
-  EXPECT_EQ(rows[1][1]->text(), QStringLiteral("Recalibrate"));
   pill.grab().save(artifactPath(QStringLiteral("glow-pill.png")));
   rows[1][1]->click();
   rows[0][0]->click();

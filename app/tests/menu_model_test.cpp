@@ -51,7 +51,8 @@ MenuItemState& find(Items& items, Id id) {
 }
 
 // The titles, ticks and states come from the core's texts, tested there; these cases are
-// what the menu itself decides from each fact.
+// what the menu itself decides from each fact. A glow switched off, a score, a ticked login
+// item, an update link and a test copy show together in the tray menu's layout test.
 TEST(MenuModel, FollowsTheMonitorAndTheFacts) {
   using Facts = std::function<void(Monitor&, MenuFacts&)>;
   const auto cameraNeeded = [](Items& items) {
@@ -78,10 +79,6 @@ TEST(MenuModel, FollowsTheMonitorAndTheFacts) {
        cameraNeeded, MenuIconState::cameraProblem},
       {"permission not yet asked", [](Monitor&, MenuFacts& f) { f.permission = CameraPermission::notDetermined; },
        [](Items&) {}},
-      {"glow off", [](Monitor& m, MenuFacts&) { m.setGlowEnabled(false); },
-       [](Items& items) { find(items, Id::hideGlow).enabled = false; }},
-      {"a score", [](Monitor&, MenuFacts& f) { f.scorePercent = 72; },
-       [](Items& items) { find(items, Id::score).title = "Today's score: 72 %"; }},
       {"a bad check", [](Monitor& m, MenuFacts&) { m.handle(input::Check{judged(bad()), now - 5}); }, [](Items&) {},
        MenuIconState::bad},
       {"a second wrong tap on the hand today",
@@ -90,17 +87,9 @@ TEST(MenuModel, FollowsTheMonitorAndTheFacts) {
          m = Monitor(Thresholds{}, Calendar::utc(), true, false, taps, countingIDs());
        },
        [](Items& items) { find(items, Id::recalibrateBadge).visible = true; }},
-      {"login item enabled", [](Monitor&, MenuFacts& f) { f.login = LoginItemStatus::enabled; },
-       [](Items& items) { find(items, Id::login).checked = true; }},
       {"login item waiting for approval", [](Monitor&, MenuFacts& f) { f.login = LoginItemStatus::requiresApproval; },
        [](Items& items) {
          find(items, Id::login).title = "Start at login (needs approval in your desktop's autostart settings)";
-       }},
-      {"an update link", [](Monitor&, MenuFacts& f) { f.hasUpdateLink = true; },
-       [](Items& items) { find(items, Id::update).visible = true; }},
-      {"a test copy", [](Monitor&, MenuFacts& f) { f.testCopyMark = TestCopyMark::standard(); },
-       [](Items& items) {
-         items.insert(items.begin(), state(Id::testCopy, "Test copy — not your Kestrel", true, false));
        }},
       {"before the monitor starts", [](Monitor&, MenuFacts& f) { f.monitor = nullptr; },
        [](Items& items) { find(items, Id::status).title = "Starting…"; }},

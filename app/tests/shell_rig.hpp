@@ -14,7 +14,6 @@ namespace kestrel::testing {
 struct ShellRig {
   QApplication& application = qtApplication();  // before any widget
   bool tray = false;
-  int quits = 0;
   // Where the glow finds the pointer.
   QPoint pointer{-100, -100};
   bool compositing = true;
@@ -25,7 +24,7 @@ struct ShellRig {
   explicit ShellRig(Instant start = noon - 60) {
     desktop = std::make_unique<QtDesktop>([this](bool opening) { return rig->controller->menuFacts(opening); },
                                           [this](MenuItemId id) { rig->controller->choose(id); },
-                                          [this] { ++quits; }, shellLog, [this] { return tray; });
+                                          [] {}, shellLog, [this] { return tray; });
     rig = std::make_unique<ControllerRig>(std::vector<std::string>{}, true, start, desktop.get());
     desktop->attach(*rig->controller, {[this] { return pointer; }, [this](const QScreen*) { return compositing; },
                                        [] { return true; }});
@@ -34,8 +33,6 @@ struct ShellRig {
     desktop.reset();  // the window goes before the controller it shows
     rig.reset();
   }
-  ShellRig(const ShellRig&) = delete;
-  ShellRig& operator=(const ShellRig&) = delete;
 
   AppController& controller() { return *rig->controller; }
 };

@@ -10,17 +10,14 @@
 #include <QTabWidget>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWindow>
 
 #include "app/tests/controller_rig.hpp"
 #include "app/tests/support.hpp"
 #include "app/tests/window_pictures.hpp"
 #include "core/log/check_line.hpp"
-#include "core/pictures/picture_naming.hpp"
 #include "core/tests/support/log_builders.hpp"
 #include "ui/history_tab.hpp"
 #include "ui/how_it_works_tab.hpp"
-#include "ui/picture_drawing_view.hpp"
 #include "ui/score_trend_view.hpp"
 #include "ui/settings_tab.hpp"
 #include "ui/today_tab.hpp"
@@ -50,20 +47,16 @@ struct WindowRig {
   void save(const QString& name, QWidget& widget) { widget.grab().save(artifactPath(name)); }
 };
 
-TEST(WindowController, OpensOnTheRememberedTabKeepsItsTitleAndHandsTheTabBackWhenClosed) {
-  const std::pair<int, int> cases[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 0}, {-1, 0}};
+TEST(WindowController, OpensOnTheRememberedTabAndHandsTheTabBackWhenClosed) {
+  // The first and last tab, and a remembered index out of range on either side.
+  const std::pair<int, int> cases[] = {{0, 0}, {3, 3}, {4, 0}, {-1, 0}};
   for (const auto& [remembered, selected] : cases) {
     WindowRig w(remembered);
     QTabWidget& tabs = w.window->tabs();
     EXPECT_EQ(tabs.currentIndex(), selected) << remembered;
-    QStringList titles;
-    for (int i = 0; i < tabs.count(); ++i) titles << tabs.tabText(i);
-    EXPECT_EQ(titles, (QStringList{"Today", "History", "Settings", "How it works"}));
-    EXPECT_EQ(w.window->window().size(), QSize(480, 400));
     EXPECT_EQ(w.window->window().minimumSize(), w.window->window().maximumSize());
     w.window->show();
     tabs.setCurrentIndex(2);
-    EXPECT_EQ(w.window->window().windowTitle(), QStringLiteral("Kestrel"));
     w.window->window().close();
     EXPECT_EQ(w.closedWith, 2);
     EXPECT_FALSE(w.window->ageTimerRunning());
@@ -96,7 +89,6 @@ TEST(WindowController, TodayShowsTheDayWithAndWithoutAlertsAndRebuildsTheRowsOnl
     EXPECT_EQ(today.iconLabel()->text(), c.lastCheck) << c.name;
     EXPECT_EQ(today.age()->text(), c.age) << c.name;
     EXPECT_EQ(today.score()->text(), c.score) << c.name;
-    EXPECT_EQ(today.target()->text(), QStringLiteral("Target 80 %")) << c.name;
     EXPECT_EQ(today.alertTexts(), c.rows) << c.name;
     EXPECT_EQ(today.icon()->accessibleName(),
               c.alert ? QStringLiteral("Kestrel: last check needs attention") : QStringLiteral("Kestrel: last check good"))
@@ -153,18 +145,22 @@ TEST(WindowController, TheTrendShowsFourteenDaysWithGapsTodayAndTheTarget) {
 }
 
 TEST(WindowController, HistoryListsDaysInRowsOfThreeOnlyTheLastReloadWinsAndATileOpensItsPicture) {
-  WindowRig w;
+  WindowRig w(1);
+  HistoryTab& history = w.window->history();
+  QSignalSpy shown(&history, &HistoryTab::daysShown);
+  w.window->show();
+  ASSERT_TRUE(eventually([&] { return shown.count() == 1; }));
+  const auto labels = history.widget()->findChildren<QLabel*>();
+  ASSERT_EQ(labels.size(), 1);
+  EXPECT_EQ(labels.front()->text(), QStringLiteral("No pictures yet. Each alert keeps one."));
+
   const PictureStore store = w.app().pictureStore();
   const std::string longHint = "Hand at chin · rest it elsewhere, and let your shoulders drop for a while";
   for (int i = 0; i < 3; ++i) writePicture(store, "A" + std::to_string(i), noon - 3600 + 600.0 * i, i % 2 == 0);
   writePicture(store, "A3", noon - 1800, false, longHint);
   writePicture(store, "B0", noon - 86400, false, "Too close · sit back");
-
-  HistoryTab& history = w.window->history();
-  QSignalSpy shown(&history, &HistoryTab::daysShown);
-  w.window->tabs().setCurrentIndex(1);
-  w.window->show();
-  ASSERT_TRUE(eventually([&] { return shown.count() == 1; }));
+  history.reload();
+  ASSERT_TRUE(eventually([&] { return shown.count() == 2; }));
   const std::vector<std::vector<TileView*>> rows = history.tileRows();
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].size(), 3u);
@@ -193,23 +189,12 @@ TEST(WindowController, HistoryListsDaysInRowsOfThreeOnlyTheLastReloadWinsAndATil
   history.reload();
   std::filesystem::remove_all(store.root / "2026-03-08");
   history.reload();
-  ASSERT_TRUE(eventually([&] { return shown.count() >= 2; }));
+  ASSERT_TRUE(eventually([&] { return shown.count() >= 3; }));
   QTest::qWait(100);  // time for the first reload to come back too
-  EXPECT_EQ(shown.count(), 2);
+  EXPECT_EQ(shown.count(), 3);
   ASSERT_TRUE(history.shownDays());
   EXPECT_EQ(history.shownDays()->size(), 1u);
   EXPECT_EQ(history.shownDays()->front().entries.size(), 5u);
-}
-
-TEST(WindowController, HistoryWithoutPicturesSaysSo) {
-  WindowRig w(1);
-  QSignalSpy shown(&w.window->history(), &HistoryTab::daysShown);
-  w.window->show();
-  ASSERT_TRUE(eventually([&] { return shown.count() == 1; }));
-  EXPECT_TRUE(w.window->history().tileRows().empty());
-  const auto labels = w.window->history().widget()->findChildren<QLabel*>();
-  ASSERT_EQ(labels.size(), 1);
-  EXPECT_EQ(labels.front()->text(), QStringLiteral("No pictures yet. Each alert keeps one."));
 }
 
 TEST(WindowController, EachSettingsControlWritesOnlyItsFieldAndNothingWhenUnchanged) {
@@ -270,13 +255,11 @@ TEST(WindowController, SettingsReadTheLoginItemAndCalibrationAndPlayAndDeleteThr
   EXPECT_EQ(w.rig.count("login status read trigger=loginToggled"), 1);
   EXPECT_TRUE(tab.login()->isChecked());
   EXPECT_TRUE(tab.calibrated()->text().startsWith(QStringLiteral("Calibrated ")));
-  EXPECT_EQ(tab.recalibrate()->text(), QStringLiteral("Recalibrate…"));
   tab.playSound()->click();
   EXPECT_EQ(w.rig.sound.played, std::vector{(w.rig.folder / "sounds/complete.oga").string()});
   w.rig.desktop.answer = false;
   tab.deletePictures()->click();
   EXPECT_EQ(w.rig.desktop.questions, std::vector<std::string>{"Delete all pictures?"});
-  EXPECT_EQ(tab.playSound()->accessibleName(), QStringLiteral("Play the chime sound"));
   w.save(QStringLiteral("window-settings.png"), w.window->window());
 }
 
@@ -287,7 +270,6 @@ TEST(WindowController, HowItWorksShowsTheTextWithTheFirstLineOfEachLongerParagra
   WindowRig w(3);
   w.window->show();
   const QString shown = w.window->howItWorks().toPlainText();
-  EXPECT_TRUE(shown.startsWith(QStringLiteral("What it watches\nKestrel looks at your face"))) << shown.toStdString();
   EXPECT_TRUE(shown.endsWith(QStringLiteral("Version abc1234 · 7 Dec"))) << shown.toStdString();
   w.save(QStringLiteral("window-how-it-works.png"), w.window->window());
 }
