@@ -47,15 +47,13 @@ TEST(CalibrationBaseline, FailsWithoutEnoughFacesOrAnyYaw) {
     const char* what;
     std::vector<Measurements> frames;
   };
+  const Measurements flat{0, 0, 0.5, {Face{{1, 1, 1, 1}, 0.0, 0.0}}, {}, {}};
   const Case cases[] = {
       {"two faces in five frames", {frame(300), empty(), frame(300), empty(), empty()}},
       {"faces without yaw", {frame(300, std::nullopt), frame(300, std::nullopt), frame(300, std::nullopt),
                              frame(300, std::nullopt), frame(300, std::nullopt)}},
       {"no frames", {}},
-      {"faces in frames of no height",
-       {Measurements{0, 0, 0.5, {Face{{1, 1, 1, 1}, 0.0, 0.0}}, {}, {}},
-        Measurements{0, 0, 0.5, {Face{{1, 1, 1, 1}, 0.0, 0.0}}, {}, {}},
-        Measurements{0, 0, 0.5, {Face{{1, 1, 1, 1}, 0.0, 0.0}}, {}, {}}}},
+      {"faces in frames of no height", {flat, flat, flat}},
   };
   for (const auto& c : cases) {
     const auto result = Calibration::baseline(c.frames, ScreenRole::laptop, Thresholds{});
@@ -64,11 +62,15 @@ TEST(CalibrationBaseline, FailsWithoutEnoughFacesOrAnyYaw) {
   }
 }
 
-TEST(CalibrationBaseline, ThreeFacesAndOneYawAreEnoughAndAMissingPitchIsZero) {
+TEST(CalibrationBaseline, ThreeTallestFacesAndOneYawAreEnoughAndAMissingPitchIsZero) {
+  // A smaller face listed first is not the user's.
+  Measurements withChild = frame(300, 7.0, std::nullopt);
+  withChild.faces.insert(withChild.faces.begin(), Face{{0, 0, 100, 100}, -30.0, 0.0});
   const Measurements noAngles = frame(300, std::nullopt, std::nullopt);
-  const Baseline b = expectBaseline({frame(300, 7.0, std::nullopt), noAngles, noAngles, empty()});
+  const Baseline b = expectBaseline({withChild, noAngles, noAngles, empty()});
   EXPECT_EQ(b.yaw, 7.0);
   EXPECT_EQ(b.pitch, 0.0);
+  EXPECT_DOUBLE_EQ(b.faceHeight, 0.3);
 }
 
 TEST(CalibrationBaseline, MediansOfTheFacesThatWereSeen) {
@@ -86,14 +88,6 @@ TEST(CalibrationBaseline, MediansOfTheFacesThatWereSeen) {
   EXPECT_DOUBLE_EQ(*b.faceCenterY, (0.64 + 0.65) / 2);
   EXPECT_EQ(b.noseShoulderRatio, std::nullopt);
   EXPECT_EQ(b.shoulderWidth, std::nullopt);
-}
-
-TEST(CalibrationBaseline, TheTallestFaceIsTheUsers) {
-  Measurements twoFaces = frame(300, 5.0);
-  twoFaces.faces.insert(twoFaces.faces.begin(), Face{{0, 0, 100, 100}, -30.0, 0.0});
-  const Baseline b = expectBaseline({twoFaces, twoFaces, twoFaces});
-  EXPECT_EQ(b.yaw, 5.0);
-  EXPECT_DOUBLE_EQ(b.faceHeight, 0.3);
 }
 
 TEST(CalibrationBaseline, ShoulderValuesNeedFourFullBodyReadingsOfFiveFrames) {

@@ -159,16 +159,13 @@ TEST(Classify, JudgedFrameCarriesEveryMeasure) {
   EXPECT_EQ(memory, (BorrowMemory{face, laptop, t0, false}));
 }
 
-TEST(Classify, WithoutABodyTheHeadRestsOnTheFace) {
-  const auto r = classifier().classify(frame({userFace()}), plain, {}, t0).result;
-  EXPECT_EQ(r.head, (HeadResult{HeadVerdict::good, std::nullopt, HeadBasis::faceOnly, std::nullopt, true}));
-  EXPECT_EQ(r.shoulderConfidence, (std::vector<double>{0, 0}));
-  EXPECT_EQ(r.noseConfidence, std::nullopt);
-  EXPECT_EQ(r.noseShoulderRatio, std::nullopt);
-  EXPECT_EQ(r.shoulderWidthRatio, std::nullopt);
-}
-
-TEST(Classify, RawShoulderConfidencesAreReportedEvenWhenUnusable) {
+TEST(Classify, WithoutAUsableBodyTheHeadRestsOnTheFace) {
+  const auto faceOnly = classifier().classify(frame({userFace()}), plain, {}, t0).result;
+  EXPECT_EQ(faceOnly.head, (HeadResult{HeadVerdict::good, std::nullopt, HeadBasis::faceOnly, std::nullopt, true}));
+  EXPECT_EQ(faceOnly.shoulderConfidence, (std::vector<double>{0, 0}));
+  EXPECT_EQ(faceOnly.noseShoulderRatio, std::nullopt);
+  EXPECT_EQ(faceOnly.shoulderWidthRatio, std::nullopt);
+  // The raw shoulder confidences are reported even when unusable.
   Body body = userBody();
   body.leftShoulder.reset();
   body.rightShoulder->confidence = 0.1;
