@@ -150,7 +150,6 @@ TEST(Combine, HeadVerdictsOfFourFrames) {
   const Case cases[] = {
       {"bad, bad, skipped, skipped", {judged(tooClose), judged(tooClose), skipped(dark), skipped(dark)},
        badHead(HeadCause::tooClose)},
-      {"good, skipped, skipped, skipped", {judged(goodHead()), skipped(dark), skipped(dark), skipped(dark)}, undecided},
       {"good, good and two skipped, all clear",
        {judged(goodHead()), skipped(dark), judged(goodHead()), skipped(dark)}, goodHead(true)},
   };

@@ -168,26 +168,19 @@ TEST(Monitor, WatchdogRunsOnlyWhileTheCameraShouldRun) {
 }
 
 TEST(Monitor, LoweredWatchdogTimeoutIsHeldUntilAFrame) {
-  for (bool frame : {false, true}) {
-    Monitor m = makeMonitor();
-    m.setCameraDozes(true);
-    m.apply(settingsFor(CheckInterval::min5, ChimeDelay::s30));
-    EXPECT_EQ(m.watchdog().timeout, 330);
-    m.handle(input::CameraStarted{0});
-    m.setCameraDozes(false);
-    EXPECT_EQ(m.watchdog().timeout, 60);
-    EXPECT_EQ(m.watchdog().heldTimeout, 330);
-    expectOutput(m.handle(input::Tick{100}), {}, {});
-    if (frame) {
-      expectOutput(m.handle(input::FrameArrived{100}), {}, {});
-      EXPECT_EQ(m.watchdog().heldTimeout, std::nullopt);
-      expectOutput(m.handle(input::Tick{159}), {}, {});
-      EXPECT_EQ(m.handle(input::Tick{160}).commands, Commands{C::restartSession});
-    } else {
-      expectOutput(m.handle(input::Tick{329}), {}, {});
-      EXPECT_EQ(m.handle(input::Tick{330}).commands, Commands{C::restartSession});
-    }
-  }
+  Monitor m = makeMonitor();
+  m.setCameraDozes(true);
+  m.apply(settingsFor(CheckInterval::min5, ChimeDelay::s30));
+  EXPECT_EQ(m.watchdog().timeout, 330);
+  m.handle(input::CameraStarted{0});
+  m.setCameraDozes(false);
+  EXPECT_EQ(m.watchdog().timeout, 60);
+  // Past the new timeout but within the held one; the watchdog's own tests walk the held wait.
+  expectOutput(m.handle(input::Tick{100}), {}, {});
+  expectOutput(m.handle(input::FrameArrived{100}), {}, {});
+  EXPECT_EQ(m.watchdog().heldTimeout, std::nullopt);
+  expectOutput(m.handle(input::Tick{159}), {}, {});
+  EXPECT_EQ(m.handle(input::Tick{160}).commands, Commands{C::restartSession});
 }
 
 TEST(Monitor, CameraMissingAndBack) {
@@ -455,7 +448,6 @@ TEST(Monitor, WrongTapsCountPerLocalDayAndModule) {
   EXPECT_TRUE(m.offersRecalibrate(AlertModule::head, midnight + 22.5 * 3600));
   EXPECT_FALSE(m.offersRecalibrate(AlertModule::head, midnight + 23 * 3600));
   EXPECT_FALSE(m.offersRecalibrate(AlertModule::hand, midnight + 2));
-  EXPECT_FALSE(m.offersRecalibrate(AlertModule::head, midnight - 1));
 }
 
 TEST(Monitor, HintFollowsTheLatestCauseWithoutEvents) {
