@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "core/tests/support/check_builders.hpp"
+
 namespace kestrel {
 namespace {
+
+using testing::skipped;
 
 constexpr std::int64_t majority = 3;
 
@@ -127,13 +131,6 @@ CheckResult judged(HeadResult head, HandVerdict hand = HandVerdict::good, bool c
   r.subjectFace = Face{{tag, 0, 100, 100}, 0.0, 0.0};
   r.faceHeightRatio = tag;
   r.shoulderConfidence = {0, 0};
-  return r;
-}
-
-CheckResult skipped(SkipReason reason, bool facePresent = false) {
-  CheckResult r;
-  r.skip = reason;
-  r.facePresent = facePresent;
   return r;
 }
 
