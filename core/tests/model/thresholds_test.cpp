@@ -58,10 +58,8 @@ TEST(Thresholds, ScaledRoundsHalvesAwayFromZeroAndNeverBelowOne) {
       {3, 15, 30, 2},   // 1.5 → 2
       {1, 15, 30, 1},   // 0.5 → 1
       {4, 15, 60, 1},   // exactly 1
-      {2, 15, 60, 1},   // 0.5 → 1
       {1, 15, 300, 1},  // 0.05 raised to 1
       {7, 15, 10, 11},  // 10.5 → 11 when the interval shrinks
-      {3, 30, 15, 6},
   };
   for (const Case& c : cases) EXPECT_EQ(Thresholds::scaled(c.count, c.from, c.to), c.expected) << c.count;
 }

@@ -81,22 +81,19 @@ TEST(Monitor, SystemEventsStopAndStartTheCamera) {
   using S = SystemEvent;
   struct Case {
     const char* name;
-    bool calibrated;
     std::vector<SystemEvent> before;
     SystemEvent last;
     Commands commands;
   };
   const Case cases[] = {
-      {"display sleep", true, {}, S::displaySleep, {C::stopCamera}},
-      {"display wake", true, {S::displaySleep}, S::displayWake, {C::startCamera}},
-      {"system wake re-checks permission first", true, {S::sleep}, S::wake, {C::recheckPermission, C::startCamera}},
-      {"wake while locked", true, {S::lock}, S::wake, {C::recheckPermission}},
-      {"unlock", true, {S::lock}, S::unlock, {C::startCamera}},
-      {"unlock while asleep", true, {S::sleep, S::lock}, S::unlock, {}},
-      {"wake while uncalibrated", false, {S::sleep}, S::wake, {C::recheckPermission}},
+      {"display wake", {S::displaySleep}, S::displayWake, {C::startCamera}},
+      {"system wake re-checks permission first", {S::sleep}, S::wake, {C::recheckPermission, C::startCamera}},
+      {"wake while locked", {S::lock}, S::wake, {C::recheckPermission}},
+      {"unlock", {S::lock}, S::unlock, {C::startCamera}},
+      {"unlock while asleep", {S::sleep, S::lock}, S::unlock, {}},
   };
   for (const auto& c : cases) {
-    Monitor m = makeMonitor(c.calibrated);
+    Monitor m = makeMonitor();
     for (auto e : c.before) m.handle(input::System{e, 1});
     expectOutput(m.handle(input::System{c.last, 2}), {event::System{c.last}}, c.commands, c.name);
   }
@@ -529,13 +526,11 @@ TEST(Monitor, CameraWantedFollowsTheModes) {
       {"calibrated", true, {}, 0, true},
       {"not calibrated", false, {}, 0, false},
       {"calibrating without a calibration", false, {input::CalibrationStarted{0}}, 1, true},
-      {"calibrating while paused", true, {input::Pause{std::nullopt, 0}, input::CalibrationStarted{1}}, 2, true},
       {"calibrating while asleep", false, {input::CalibrationStarted{0}, input::System{SystemEvent::sleep, 1}}, 2, false},
       {"locked", true, {input::System{SystemEvent::lock, 0}}, 1, false},
       {"paused indefinitely", true, {input::Pause{std::nullopt, 0}}, 1, false},
       {"before a timed pause ends", true, {input::Pause{100, 0}}, 99.5, false},
       {"when a timed pause ends", true, {input::Pause{100, 0}}, 100, true},
-      {"camera missing", true, {input::CameraMissing{0}}, 1, true},
   };
   for (const auto& c : cases) {
     Monitor m = makeMonitor(c.calibrated);
