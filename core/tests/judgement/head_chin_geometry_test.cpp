@@ -33,7 +33,6 @@ TEST(BodyRatios, Cases) {
   const Body tilted{joint(-40, 30), std::nullopt, joint(0, 0), joint(30, 40)};
 
   const Case cases[] = {
-      {"upright", uprightBody(), {true, true, 0.7, 100.0}},
       {"left shoulder below the confidence bound", leftUnsure, {false, true, std::nullopt, std::nullopt}},
       {"left shoulder exactly at the bound", leftAtBound, {true, true, 0.7, 100.0}},
       {"right shoulder missing", rightMissing, {false, true, std::nullopt, std::nullopt}},
