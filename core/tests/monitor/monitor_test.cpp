@@ -220,6 +220,7 @@ TEST(Monitor, CalibrationDropsAlertsIgnoresChecksAndStopsACameraNoLongerWanted) 
   expectOutput(uncalibrated.handle(input::CalibrationEnded{false, 10}), {event::CalibrationEnded{false}},
                {C::stopCamera});
   EXPECT_EQ(uncalibrated.watchdog().lastFrameAt, std::nullopt);
+  EXPECT_TRUE(uncalibrated.handle(input::Check{judged(good()), 15}).writeCheckLine);  // checks go on regardless
   uncalibrated.handle(input::CalibrationStarted{20});
   expectOutput(uncalibrated.handle(input::CalibrationEnded{true, 30}), {event::CalibrationEnded{true}}, {});
   EXPECT_TRUE(uncalibrated.calibrated());
@@ -531,6 +532,7 @@ TEST(Monitor, CameraWantedFollowsTheModes) {
       {"paused indefinitely", true, {input::Pause{std::nullopt, 0}}, 1, false},
       {"before a timed pause ends", true, {input::Pause{100, 0}}, 99.5, false},
       {"when a timed pause ends", true, {input::Pause{100, 0}}, 100, true},
+      {"camera missing: the shell keeps trying", true, {input::CameraMissing{0}}, 1, true},
   };
   for (const auto& c : cases) {
     Monitor m = makeMonitor(c.calibrated);
