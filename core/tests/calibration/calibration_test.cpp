@@ -47,15 +47,13 @@ TEST(CalibrationBaseline, FailsWithoutEnoughFacesOrAnyYaw) {
     const char* what;
     std::vector<Measurements> frames;
   };
+  const Measurements flat{0, 0, 0.5, {Face{{1, 1, 1, 1}, 0.0, 0.0}}, {}, {}};
   const Case cases[] = {
       {"two faces in five frames", {frame(300), empty(), frame(300), empty(), empty()}},
       {"faces without yaw", {frame(300, std::nullopt), frame(300, std::nullopt), frame(300, std::nullopt),
                              frame(300, std::nullopt), frame(300, std::nullopt)}},
       {"no frames", {}},
-      {"faces in frames of no height",
-       {Measurements{0, 0, 0.5, {Face{{1, 1, 1, 1}, 0.0, 0.0}}, {}, {}},
-        Measurements{0, 0, 0.5, {Face{{1, 1, 1, 1}, 0.0, 0.0}}, {}, {}},
-        Measurements{0, 0, 0.5, {Face{{1, 1, 1, 1}, 0.0, 0.0}}, {}, {}}}},
+      {"faces in frames of no height", {flat, flat, flat}},
   };
   for (const auto& c : cases) {
     const auto result = Calibration::baseline(c.frames, ScreenRole::laptop, Thresholds{});
@@ -64,11 +62,15 @@ TEST(CalibrationBaseline, FailsWithoutEnoughFacesOrAnyYaw) {
   }
 }
 
-TEST(CalibrationBaseline, ThreeFacesAndOneYawAreEnoughAndAMissingPitchIsZero) {
+TEST(CalibrationBaseline, ThreeTallestFacesAndOneYawAreEnoughAndAMissingPitchIsZero) {
+  // A smaller face listed first is not the user's.
+  Measurements withChild = frame(300, 7.0, std::nullopt);
+  withChild.faces.insert(withChild.faces.begin(), Face{{0, 0, 100, 100}, -30.0, 0.0});
   const Measurements noAngles = frame(300, std::nullopt, std::nullopt);
-  const Baseline b = expectBaseline({frame(300, 7.0, std::nullopt), noAngles, noAngles, empty()});
+  const Baseline b = expectBaseline({withChild, noAngles, noAngles, empty()});
   EXPECT_EQ(b.yaw, 7.0);
   EXPECT_EQ(b.pitch, 0.0);
+  EXPECT_DOUBLE_EQ(b.faceHeight, 0.3);
 }
 
 TEST(CalibrationBaseline, MediansOfTheFacesThatWereSeen) {
@@ -86,14 +88,6 @@ TEST(CalibrationBaseline, MediansOfTheFacesThatWereSeen) {
   EXPECT_DOUBLE_EQ(*b.faceCenterY, (0.64 + 0.65) / 2);
   EXPECT_EQ(b.noseShoulderRatio, std::nullopt);
   EXPECT_EQ(b.shoulderWidth, std::nullopt);
-}
-
-TEST(CalibrationBaseline, TheTallestFaceIsTheUsers) {
-  Measurements twoFaces = frame(300, 5.0);
-  twoFaces.faces.insert(twoFaces.faces.begin(), Face{{0, 0, 100, 100}, -30.0, 0.0});
-  const Baseline b = expectBaseline({twoFaces, twoFaces, twoFaces});
-  EXPECT_EQ(b.yaw, 5.0);
-  EXPECT_DOUBLE_EQ(b.faceHeight, 0.3);
 }
 
 TEST(CalibrationBaseline, ShoulderValuesNeedFourFullBodyReadingsOfFiveFrames) {
@@ -144,9 +138,6 @@ TEST(CalibrationReach, GrowthMustReachFivePercent) {
   const Case cases[] = {
       {0.2, 208, false},  // 1.04 times
       {0.2, 210, true},   // exactly 1.05 times, although 0.21 ÷ 0.2 − 1 falls just short in doubles
-      {0.3, 315, true},
-      {0.3, 314, false},
-      {0.2, 190, false},  // shrinking
   };
   for (const auto& c : cases) {
     const auto lean = frame(c.leanPixels);
@@ -171,7 +162,6 @@ TEST(CalibrationReach, FailsWithoutThreeFacesOrABaselineSize) {
   const Case cases[] = {
       {"two faces", {lean, lean, empty(), empty(), empty()}, sitting()},
       {"baseline without a face height", {lean, lean, lean}, sitting(0)},
-      {"baseline with a negative face height", {lean, lean, lean}, sitting(-0.2)},
   };
   for (const auto& c : cases) {
     const auto result = Calibration::reach(c.frames, c.base, Thresholds{});
@@ -234,7 +224,6 @@ TEST(CalibrationSlouch, TenPercentTallerInAComparableDirection) {
       {"exactly 10 % taller", at(0, 0.33), setOf({at(0, 0.30)}), true},
       {"exactly 10 % taller from 0.2", at(0, 0.22), setOf({at(0, 0.20)}), true},
       {"less than 10 % taller", at(0, 0.32), setOf({at(0, 0.30)}), false},
-      {"smaller", at(0, 0.2), setOf({at(0, 0.30)}), false},
       {"previous yaw 25 degrees away", at(0, 0.5), setOf({at(25, 0.30)}), false},
       {"previous yaw exactly 20 degrees away", at(0, 0.5), setOf({at(-20, 0.30)}), true},
       {"the nearer baseline decides", at(10, 0.33), setOf({at(40, 0.10), at(0, 0.30)}), true},
@@ -253,19 +242,12 @@ TEST(CalibrationKey, EscapeCancelsAndSpaceOrReturnStartsWhenEnabled) {
     bool startEnabled;
     std::optional<Action> expected;
   };
-  constexpr int keyA = 0x41;
   const Case cases[] = {
-      {"\x1b", CalibrationKey::escapeKey, true, Action::cancel},
-      {"\x1b", CalibrationKey::escapeKey, false, Action::cancel},
       {std::nullopt, CalibrationKey::escapeKey, false, Action::cancel},
       {" ", CalibrationKey::spaceKey, true, Action::start},
-      {"\r", CalibrationKey::returnKey, true, Action::start},
       {"\r", CalibrationKey::enterKey, true, Action::start},
-      {" ", CalibrationKey::spaceKey, false, std::nullopt},
       {"\r", CalibrationKey::returnKey, false, std::nullopt},
       {std::nullopt, CalibrationKey::returnKey, true, std::nullopt},
-      {"", CalibrationKey::returnKey, true, std::nullopt},
-      {"a", keyA, true, std::nullopt},
       {"  ", CalibrationKey::spaceKey, true, std::nullopt},
       {"\n", CalibrationKey::returnKey, true, std::nullopt},
   };

@@ -20,7 +20,6 @@ TEST(CalibrationPlacement, CentresOnTheLaptopPanelElseThePrimaryScreenElseTheOri
   const Case cases[] = {
       {"the panel, though another screen is primary", {hdmi, edp}, 0, {2560 + 960 - 260, 360 + 540 - 210}},
       {"an LVDS panel", {hdmi, {"LVDS1", 0, 1440, 1366, 768}}, 0, {683 - 260, 1440 + 384 - 210}},
-      {"a DSI panel", {{"DSI-1", 0, 0, 1200, 1920}}, std::nullopt, {600 - 260, 960 - 210}},
       {"no panel: the primary screen", {hdmi, {"DP-2", 2560, 0, 1920, 1080}}, 1, {2560 + 960 - 260, 540 - 210}},
       {"a name with the connector inside is no panel", {{"XeDP-1", 0, 0, 800, 600}}, std::nullopt, {0, 0}},
       {"no panel and no primary", {hdmi}, std::nullopt, {0, 0}},
@@ -30,10 +29,6 @@ TEST(CalibrationPlacement, CentresOnTheLaptopPanelElseThePrimaryScreenElseTheOri
   for (const auto& c : cases) {
     EXPECT_EQ(CalibrationPlacement::origin(c.screens, c.primary), c.origin) << c.what;
   }
-}
-
-TEST(CalibrationWindowText, CountsDownWithAnEllipsis) {
-  EXPECT_EQ(CalibrationWindowText::countdown(3), "3\u2026");
 }
 
 }  // namespace

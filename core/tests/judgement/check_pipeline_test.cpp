@@ -43,20 +43,12 @@ TEST(CheckPipeline, BadChecksRaiseAnAlertAndGoodOnesClearIt) {
     const Measurements m = i < 4 ? tooClose() : sitting();
     checks.push_back(pipeline.run(monitor, calibration, m, three(m), 12.5, 40.0, t0 + 15.0 * i, false));
   }
-  for (int i : {0, 1, 2}) EXPECT_TRUE(checks[i].eventLines.empty()) << i;
-  ASSERT_EQ(checks[3].eventLines.size(), 1u);
-  const EventLine& raise = checks[3].eventLines[0];
-  EXPECT_EQ(raise.event, "alert_raise");
-  EXPECT_EQ(raise.t, "2026-01-05T09:00:45Z");
-  EXPECT_EQ(raise.alertId, "alert-1");
-  EXPECT_EQ(raise.hint, "Too close to the screen · sit back");
-  EXPECT_EQ(raise.hidden, false);
+  for (int i : {0, 1, 2, 4}) EXPECT_TRUE(checks[i].eventLines.empty()) << i;
+  ASSERT_EQ(names(checks[3].eventLines), std::vector<std::string>{"alert_raise"});
+  EXPECT_EQ(checks[3].eventLines[0].t, "2026-01-05T09:00:45Z");
   EXPECT_EQ(checks[3].pictureRequests,
             (std::vector<PictureRequest>{{"alert-1", AlertModule::head, "Too close to the screen · sit back", t0 + 45}}));
-  EXPECT_TRUE(checks[4].eventLines.empty());
-  ASSERT_EQ(checks[5].eventLines.size(), 1u);
-  EXPECT_EQ(checks[5].eventLines[0].event, "alert_clear");
-  EXPECT_EQ(checks[5].eventLines[0].reason, "recovered");
+  ASSERT_EQ(names(checks[5].eventLines), std::vector<std::string>{"alert_clear"});
   EXPECT_EQ(checks[5].eventLines[0].alertId, "alert-1");
   EXPECT_TRUE(checks[5].pictureRequests.empty());
 
@@ -65,12 +57,9 @@ TEST(CheckPipeline, BadChecksRaiseAnAlertAndGoodOnesClearIt) {
   EXPECT_EQ(line.thresholdsId, "t-2026-10-10a");
   EXPECT_EQ(line.baselineId, "set-1");
   EXPECT_EQ(line.head, (HeadResult{HeadVerdict::bad, HeadCause::tooClose, HeadBasis::faceOnly, std::nullopt, false}));
-  EXPECT_EQ(line.votes->size(), 4u);
   EXPECT_EQ(line.burstFrames.size(), 3u);
   EXPECT_EQ(line.ms, 12.5);
   EXPECT_EQ(line.burstMs, 40.0);
-  EXPECT_FALSE(line.stale);
-  EXPECT_EQ(checks[5].result.head->verdict, HeadVerdict::good);
 }
 
 TEST(CheckPipeline, OnlyTheFirstFrameUpdatesTheMemoryCarriedOn) {
@@ -83,7 +72,6 @@ TEST(CheckPipeline, OnlyTheFirstFrameUpdatesTheMemoryCarriedOn) {
   const PendingCheck pending = pipeline.begin(monitor, calibration, hidden(), 0, t0 + 15, false);
   EXPECT_TRUE(pending.first.borrowed);
   EXPECT_EQ(pending.memory, pipeline.memory());
-  EXPECT_EQ(pipeline.memory().lastFaceSeenAt, t0);
   EXPECT_TRUE(pipeline.memory().previousBorrowHadHand);
   const auto results = pending.frameResults(three(sitting({handAtChin()})));
   ASSERT_EQ(results.size(), 4u);
@@ -133,7 +121,6 @@ TEST(CheckPipeline, AnIgnoredCheckWritesNothing) {
   monitor.handle(input::Pause{std::nullopt, t0 - 1});
   CheckPipeline pipeline{LogClock{}};
   const FinishedCheck done = pipeline.run(monitor, calibration, tooClose(), three(tooClose()), 0, 0.0, t0, false);
-  EXPECT_EQ(done.output, MonitorOutput{});
   EXPECT_EQ(done.checkLine, std::nullopt);
   EXPECT_TRUE(done.eventLines.empty());
   EXPECT_EQ(pipeline.memory().lastFaceSeenAt, t0);  // the frame was still judged
@@ -151,8 +138,7 @@ TEST(CheckPipelineEventLines, StampEveryEventAndItsUntilInTheClocksZone) {
   const LogClock berlin{*Calendar::named("Europe/Berlin")};
   const std::vector<MonitorEvent> events{event::Paused{t0 + 3600}, event::Launch{}, event::Paused{std::nullopt}};
   const auto lines = eventLines(events, t0, berlin);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(names(lines), (std::vector<std::string>{"pause", "launch", "pause"}));
+  ASSERT_EQ(names(lines), (std::vector<std::string>{"pause", "launch", "pause"}));
   for (const auto& line : lines) EXPECT_EQ(line.t, "2026-01-05T10:00:00+01:00");
   EXPECT_EQ(lines[0].until, "2026-01-05T11:00:00+01:00");
   EXPECT_EQ(lines[2].until, std::nullopt);

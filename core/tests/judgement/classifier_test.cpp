@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/tests/support/check_builders.hpp"
 #include "core/tests/support/posture_frames.hpp"
 
 namespace kestrel {
@@ -72,20 +73,9 @@ TEST(Classify, SkipReasonsInTheirFixedOrder) {
     EXPECT_EQ(r.head, std::nullopt) << c.name;
     EXPECT_EQ(r.hand, std::nullopt) << c.name;
   }
-}
-
-TEST(Classify, MeanLumaAtTheLimitIsNotDark) {
-  const auto r = classifier().classify(frame({userFace()}, {}, {}, 0.12), plain, {}, t0).result;
-  EXPECT_EQ(r.skip, std::nullopt);
-  EXPECT_TRUE(r.head.has_value());
-}
-
-TEST(Classify, SkipsBeforeTheFaceCarryNothingElse) {
-  CheckResult expected;
-  expected.skip = SkipReason::dark;
-  expected.facePresent = true;
+  // Nothing of the face, body or hand is judged in the dark.
   EXPECT_EQ(classifier().classify(frame({userFace()}, {userBody()}, {handAtChin()}, 0.05), plain, {}, t0).result,
-            expected);
+            testing::skipped(SkipReason::dark, true));
 }
 
 TEST(Classify, FaceSkipsCarryTheSubjectAndItsRatio) {
@@ -96,12 +86,6 @@ TEST(Classify, FaceSkipsCarryTheSubjectAndItsRatio) {
   expected.subjectFace = turned;
   expected.faceHeightRatio = 0.3;
   EXPECT_EQ(classifier().classify(frame({turned}, {userBody()}, {handAtChin()}), plain, {}, t0).result, expected);
-
-  const Face small{{0, 0, 50, 50}, 0.0, 0.0};
-  const auto r = classifier().classify(frame({small}), plain, {}, t0).result;
-  EXPECT_EQ(r.skip, SkipReason::faceTooSmall);
-  EXPECT_EQ(r.subjectFace, small);
-  EXPECT_EQ(r.faceHeightRatio, 0.05);
 }
 
 TEST(Classify, FaceSizeAndOtherFaces) {
@@ -116,7 +100,6 @@ TEST(Classify, FaceSizeAndOtherFaces) {
       {"second face exactly two thirds as tall", {90, 60}, std::nullopt},
       {"second face a little taller", {90, 61}, SkipReason::multipleFaces},
       {"the second face listed first", {61, 90}, SkipReason::multipleFaces},
-      {"two equally tall faces", {300, 300}, SkipReason::multipleFaces},
       {"a third face does not matter", {300, 200, 199}, std::nullopt},
   };
   for (const auto& c : cases) {
@@ -137,7 +120,6 @@ TEST(Classify, YawAgainstTheNearestBaseline) {
   const Case cases[] = {
       {"no yaw", std::nullopt, SkipReason::yawOutOfRange},
       {"exactly the largest difference", 20.0, std::nullopt},
-      {"exactly the largest difference the other way", -20.0, std::nullopt},
       {"just beyond", 20.5, SkipReason::yawOutOfRange},
   };
   for (const auto& c : cases) {
@@ -159,7 +141,8 @@ TEST(Classify, YawAgainstTheNearestBaseline) {
 
 TEST(Classify, JudgedFrameCarriesEveryMeasure) {
   const Face face = userFace(5.0);
-  const auto [r, memory] = classifier().classify(frame({face}, {userBody()}, {handAway()}), plain, {}, t0);
+  // The least mean luma that is not dark.
+  const auto [r, memory] = classifier().classify(frame({face}, {userBody()}, {handAway()}, 0.12), plain, {}, t0);
   CheckResult expected;
   expected.head = HeadResult{HeadVerdict::good, std::nullopt, HeadBasis::shoulders, std::nullopt, true};
   expected.hand = HandVerdict::good;
@@ -175,16 +158,13 @@ TEST(Classify, JudgedFrameCarriesEveryMeasure) {
   EXPECT_EQ(memory, (BorrowMemory{face, laptop, t0, false}));
 }
 
-TEST(Classify, WithoutABodyTheHeadRestsOnTheFace) {
-  const auto r = classifier().classify(frame({userFace()}), plain, {}, t0).result;
-  EXPECT_EQ(r.head, (HeadResult{HeadVerdict::good, std::nullopt, HeadBasis::faceOnly, std::nullopt, true}));
-  EXPECT_EQ(r.shoulderConfidence, (std::vector<double>{0, 0}));
-  EXPECT_EQ(r.noseConfidence, std::nullopt);
-  EXPECT_EQ(r.noseShoulderRatio, std::nullopt);
-  EXPECT_EQ(r.shoulderWidthRatio, std::nullopt);
-}
-
-TEST(Classify, RawShoulderConfidencesAreReportedEvenWhenUnusable) {
+TEST(Classify, WithoutAUsableBodyTheHeadRestsOnTheFace) {
+  const auto faceOnly = classifier().classify(frame({userFace()}), plain, {}, t0).result;
+  EXPECT_EQ(faceOnly.head, (HeadResult{HeadVerdict::good, std::nullopt, HeadBasis::faceOnly, std::nullopt, true}));
+  EXPECT_EQ(faceOnly.shoulderConfidence, (std::vector<double>{0, 0}));
+  EXPECT_EQ(faceOnly.noseShoulderRatio, std::nullopt);
+  EXPECT_EQ(faceOnly.shoulderWidthRatio, std::nullopt);
+  // The raw shoulder confidences are reported even when unusable.
   Body body = userBody();
   body.leftShoulder.reset();
   body.rightShoulder->confidence = 0.1;
@@ -204,11 +184,9 @@ TEST(Classify, HandVerdicts) {
     bool candidate;
   };
   const Case cases[] = {
-      {"no hands", {}, false, HandVerdict::good, false},
       {"hand away", {handAway()}, false, HandVerdict::good, false},
       {"hand at the chin", {handAway(), handAtChin()}, false, HandVerdict::bad, true},
       {"snoozed, hand at the chin", {handAtChin()}, true, HandVerdict::snoozed, true},
-      {"snoozed, no hand", {}, true, HandVerdict::snoozed, false},
   };
   for (const auto& c : cases) {
     const auto r =
@@ -237,7 +215,6 @@ TEST(Borrow, AgeRules) {
   const Case cases[] = {
       {"fresh memory", BorrowMemory{}, 10, false},
       {"same moment", seenAtT0(), 0, true},
-      {"10 s later", seenAtT0(), 10, true},
       {"exactly the borrow age", seenAtT0(), 45, true},
       {"past the borrow age", seenAtT0(), 45.5, false},
       {"60 s, previous borrow had no hand", seenAtT0(false), 60, false},
@@ -248,49 +225,35 @@ TEST(Borrow, AgeRules) {
       {"no baseline remembered", noBaseline, 10, false},
       {"no time remembered", noTime, 10, false},
   };
+  CheckResult borrowed;
+  borrowed.head = HeadResult{HeadVerdict::inconclusive, std::nullopt, std::nullopt, InconclusiveReason::noFace, false};
+  borrowed.handCandidate = true;
+  borrowed.hand = HandVerdict::bad;
+  borrowed.subjectFace = userFace();
+  borrowed.baseline = laptop;
+  borrowed.borrowed = true;
   for (const auto& c : cases) {
     const auto [r, memory] = classifier().classify(hiddenFace(), plain, c.memory, t0 + c.age);
-    if (c.borrows) {
-      CheckResult expected;
-      expected.head = HeadResult{HeadVerdict::inconclusive, std::nullopt, std::nullopt, InconclusiveReason::noFace, false};
-      expected.handCandidate = true;
-      expected.hand = HandVerdict::bad;
-      expected.subjectFace = userFace();
-      expected.baseline = laptop;
-      expected.borrowed = true;
-      EXPECT_EQ(r, expected) << c.name;
-      // The borrow keeps the remembered face and its time.
-      EXPECT_EQ(memory, (BorrowMemory{c.memory.lastFace, c.memory.lastBaseline, c.memory.lastFaceSeenAt, true}))
-          << c.name;
-    } else {
-      CheckResult expected;
-      expected.skip = SkipReason::noFace;
-      EXPECT_EQ(r, expected) << c.name;
-      BorrowMemory reset = c.memory;
-      reset.previousBorrowHadHand = false;
-      EXPECT_EQ(memory, reset) << c.name;
-    }
+    EXPECT_EQ(r, c.borrows ? borrowed : testing::skipped(SkipReason::noFace)) << c.name;
+    // Either way the remembered face and its time stay; only a borrow with a hand carries the chain on.
+    BorrowMemory expected = c.memory;
+    expected.previousBorrowHadHand = c.borrows;
+    EXPECT_EQ(memory, expected) << c.name;
   }
 }
 
-TEST(Borrow, NeedsAHandInTheFrame) {
-  EXPECT_EQ(classifier().classify(frame({}), plain, {}, t0).result.skip, SkipReason::noFace);
+TEST(Borrow, TheHandInTheFrameDecides) {
   EXPECT_EQ(classifier().classify(frame({}), plain, seenAtT0(true), t0 + 10).result.skip, SkipReason::noFace);
-}
-
-TEST(Borrow, HandAwayFromTheChinIsGoodAndEndsTheChain) {
-  const auto [r, memory] = classifier().classify(hiddenFace({handAway()}), plain, seenAtT0(true), t0 + 60);
-  EXPECT_TRUE(r.borrowed);
-  EXPECT_EQ(r.hand, HandVerdict::good);
-  EXPECT_FALSE(r.handCandidate);
-  EXPECT_FALSE(memory.previousBorrowHadHand);
-}
-
-TEST(Borrow, SnoozedHandStillCountsAsCandidate) {
-  const auto [r, memory] = classifier().classify(hiddenFace(), context(false, false, false, true), seenAtT0(), t0 + 5);
-  EXPECT_EQ(r.hand, HandVerdict::snoozed);
-  EXPECT_TRUE(r.handCandidate);
-  EXPECT_TRUE(memory.previousBorrowHadHand);
+  // A hand away from the chin is good and ends the chain.
+  const auto away = classifier().classify(hiddenFace({handAway()}), plain, seenAtT0(true), t0 + 60);
+  EXPECT_TRUE(away.result.borrowed);
+  EXPECT_EQ(away.result.hand, HandVerdict::good);
+  EXPECT_FALSE(away.memory.previousBorrowHadHand);
+  // A snoozed hand at the chin still counts as a candidate.
+  const auto snoozed = classifier().classify(hiddenFace(), context(false, false, false, true), seenAtT0(), t0 + 5);
+  EXPECT_EQ(snoozed.result.hand, HandVerdict::snoozed);
+  EXPECT_TRUE(snoozed.result.handCandidate);
+  EXPECT_TRUE(snoozed.memory.previousBorrowHadHand);
 }
 
 TEST(Borrow, EveryOtherOutcomeResetsTheChain) {
@@ -317,17 +280,13 @@ TEST(Subject, TallestFirstOfEquals) {
   const Face a{{0, 0, 10, 50}, 1.0, std::nullopt};
   const Face b{{5, 0, 10, 80}, 2.0, std::nullopt};
   const Face c{{9, 0, 10, 80}, 3.0, std::nullopt};
-  const Face d{{9, 0, 10, 20}, 4.0, std::nullopt};
   EXPECT_EQ(Classifier::subject({}), std::nullopt);
-  EXPECT_EQ(Classifier::subject({a}), a);
   EXPECT_EQ(Classifier::subject({a, b, c}), b);
   EXPECT_EQ(Classifier::subject({c, b}), c);
-  EXPECT_EQ(Classifier::secondLargest({}), std::nullopt);
   EXPECT_EQ(Classifier::secondLargest({a}), std::nullopt);
   EXPECT_EQ(Classifier::secondLargest({a, b}), a);
   EXPECT_EQ(Classifier::secondLargest({a, b, c}), c);  // equally tall: subject and second
   EXPECT_EQ(Classifier::secondLargest({c, b, a}), b);
-  EXPECT_EQ(Classifier::secondLargest({d, a, b}), a);
 }
 
 TEST(BodyForFace, CandidatesAndNearest) {
@@ -336,7 +295,6 @@ TEST(BodyForFace, CandidatesAndNearest) {
   const auto nose = [](double x, double y) { return Body{joint(x, y), std::nullopt, std::nullopt, std::nullopt}; };
   const auto neck = [](double x, double y) { return Body{std::nullopt, joint(x, y), std::nullopt, std::nullopt}; };
   const Body noseOutNeckIn{joint(150, 300), joint(150, 180), std::nullopt, std::nullopt};
-  const Body lowConfidence{joint(150, 150, 0.01), std::nullopt, std::nullopt, std::nullopt};
   struct Case {
     const char* name;
     std::vector<Body> bodies;
@@ -345,11 +303,9 @@ TEST(BodyForFace, CandidatesAndNearest) {
   const Case cases[] = {
       {"no bodies", {}, std::nullopt},
       {"a body without nose or neck", {Body{}}, std::nullopt},
-      {"nose outside", {nose(300, 150)}, std::nullopt},
       {"nose on the widened box's corner", {nose(225, 75)}, 0},
       {"nose just outside the widened box", {nose(225.01, 150)}, std::nullopt},
       {"neck inside, nose outside", {noseOutNeckIn}, 0},
-      {"confidence plays no part", {lowConfidence}, 0},
       {"nearest wins", {nose(200, 150), nose(160, 150)}, 1},
       {"first of equals", {nose(140, 150), nose(160, 150)}, 0},
       {"placed by the nose even when only the neck is inside", {noseOutNeckIn, neck(150, 220)}, 1},
@@ -386,15 +342,6 @@ TEST(Check, FirstFrameUpdatesTheMemoryTheBurstSees) {
   EXPECT_EQ(result.logSummary("x"), "check head=INCONCLUSIVE cause=none hand=BAD skip=none votes=GB,IB,IB,IB thresholdsId=x");
 }
 
-TEST(Check, BorrowChainCarriesOnThroughTheFirstFrame) {
-  const auto [result, memory] = classifier().classifyCheck(hiddenFace(), {hiddenFace(), hiddenFace(), hiddenFace()},
-                                                           plain, seenAtT0(true), t0 + 120);
-  EXPECT_EQ(memory, seenAtT0(true));
-  EXPECT_EQ(result.hand, HandVerdict::bad);
-  EXPECT_TRUE(result.borrowed);
-  EXPECT_FALSE(result.facePresent);
-}
-
 TEST(Check, SkippedFirstFrameEndsTheChainForTheBurst) {
   const Measurements dark = frame({}, {}, {handAtChin()}, 0.0);
   const auto [result, memory] =
@@ -413,16 +360,6 @@ TEST(Check, VotesWithTheBurstMajority) {
   t.burstMajority = 2;
   const auto r = classifier(t).classifyCheck(good, {good, close, close}, plain, {}, t0).result;
   EXPECT_EQ(r.head, (HeadResult{HeadVerdict::bad, HeadCause::tooClose, HeadBasis::faceOnly, std::nullopt, false}));
-}
-
-TEST(Check, WithoutFramesTheFirstAloneDecides) {
-  const auto [result, memory] = classifier().classifyCheck(userFrame(), {}, plain, {}, t0);
-  EXPECT_EQ(result.skip, std::nullopt);
-  // One lone good frame is not enough to call the head.
-  EXPECT_EQ(result.head, (HeadResult{HeadVerdict::inconclusive, std::nullopt, std::nullopt, std::nullopt, false}));
-  EXPECT_EQ(result.hand, std::nullopt);
-  EXPECT_EQ(result.frameVotes.size(), 1u);
-  EXPECT_EQ(memory.lastFaceSeenAt, t0);
 }
 
 }  // namespace

@@ -33,7 +33,6 @@ TEST(BodyRatios, Cases) {
   const Body tilted{joint(-40, 30), std::nullopt, joint(0, 0), joint(30, 40)};
 
   const Case cases[] = {
-      {"upright", uprightBody(), {true, true, 0.7, 100.0}},
       {"left shoulder below the confidence bound", leftUnsure, {false, true, std::nullopt, std::nullopt}},
       {"left shoulder exactly at the bound", leftAtBound, {true, true, 0.7, 100.0}},
       {"right shoulder missing", rightMissing, {false, true, std::nullopt, std::nullopt}},
@@ -90,13 +89,10 @@ TEST(Head, FaceSizeAloneOnTheFaceOnlyBasis) {
     HeadResult expected;
   };
   const Case cases[] = {
-      {0.35, {bad, HeadCause::tooClose, faceOnly, std::nullopt, false}},
       {l.tooCloseAlone, {bad, HeadCause::tooClose, faceOnly, std::nullopt, false}},
       {0.345, {good, std::nullopt, faceOnly, std::nullopt, false}},  // hysteresis band
       {l.clearAlone, {good, std::nullopt, faceOnly, std::nullopt, false}},
       {0.342, {good, std::nullopt, faceOnly, std::nullopt, true}},
-      {0.33, {good, std::nullopt, faceOnly, std::nullopt, true}},
-      {0.1, {good, std::nullopt, faceOnly, std::nullopt, true}},
   };
   for (const auto& c : cases) EXPECT_EQ(judge(c.faceHeight, noBody, b), c.expected) << c.faceHeight;
 }
@@ -144,9 +140,7 @@ TEST(Head, RiseLowersTheSizeLimits) {
 }
 
 TEST(Head, NoRiseWithoutACalibratedFaceHeight) {
-  Baseline b = faceOnlyBaseline();
-  b.faceHeight = 0;
-  b.faceCenterY = 0.5;
+  const Baseline b{ScreenRole::laptop, 0, 0, 0, std::nullopt, std::nullopt, 0.5};
   // Every limit is 0, so the face is too close by size alone; the rise (a division by zero) plays no part.
   EXPECT_EQ(judge(0.2, noBody, b, 0.9), (HeadResult{bad, HeadCause::tooClose, faceOnly, std::nullopt, false}));
 }
@@ -163,11 +157,9 @@ TEST(Head, NoseRatioOnTheShouldersBasis) {
     HeadResult expected;
   };
   const Case cases[] = {
-      {"well back", 0.3, 0.7, {good, std::nullopt, onShoulders, std::nullopt, true}},
       {"exactly the clear nose ratio", 0.3, clearNose, {good, std::nullopt, onShoulders, std::nullopt, true}},
       {"between the nose limits", 0.3, 0.58, {good, std::nullopt, onShoulders, std::nullopt, false}},
       {"exactly the forward ratio", 0.3, forward, {bad, HeadCause::headForward, onShoulders, std::nullopt, false}},
-      {"well forward", 0.3, 0.3, {bad, HeadCause::headForward, onShoulders, std::nullopt, false}},
       {"forward beats too close", 0.5, 0.3, {bad, HeadCause::headForward, onShoulders, std::nullopt, false}},
       {"too close with the head back is leaning in", 0.35, 0.7,
        {bad, HeadCause::leanIn, onShoulders, std::nullopt, false}},
@@ -197,8 +189,7 @@ TEST(Head, LookingDown) {
     return HeadResult{HeadVerdict::inconclusive, std::nullopt, basis, InconclusiveReason::lookingDown, clearOK};
   };
   const HeadResult fine{good, std::nullopt, faceOnly, std::nullopt, true};
-  EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, 10.0), fine);   // difference exactly 15
-  EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, -20.0), fine);  // exactly 15 the other way
+  EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, 10.0), fine);  // difference exactly 15
   EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, 10.5), lookingDown(faceOnly, true));
   EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, -20.5), lookingDown(faceOnly, true));
   EXPECT_EQ(judge(0.3, noBody, b, std::nullopt, std::nullopt), fine);
@@ -217,10 +208,6 @@ TEST(ChinRegion, StraddlesTheLowerEdgeOfTheFace) {
   EXPECT_EQ(HeadChinGeometry::chinRegion({100, 200, 100, 100}, frame, t), (Rect{70, 165, 160, 80}));
   // A face at the frame's lower edge: cut at y = 0.
   EXPECT_EQ(HeadChinGeometry::chinRegion({100, 10, 100, 100}, frame, t), (Rect{70, 0, 160, 55}));
-  // At the left edge: cut at x = 0.
-  EXPECT_EQ(HeadChinGeometry::chinRegion({0, 200, 100, 100}, frame, t), (Rect{0, 165, 130, 80}));
-  // Wholly outside: zero size at the larger minima.
-  EXPECT_EQ(HeadChinGeometry::chinRegion({1000, 1000, 100, 100}, frame, t), (Rect{970, 965, 0, 0}));
 }
 
 Hand handWith(std::vector<Joint> joints) { return Hand{std::move(joints)}; }
@@ -249,19 +236,6 @@ TEST(HandAtChin, CountsUsableJointsOfOneHand) {
        {handWith({joint(69.999, 200), joint(230.001, 200), joint(100, 245.001), joint(100, 164.999)})}, false},
   };
   for (const auto& c : cases) EXPECT_EQ(HeadChinGeometry::handAtChin(c.hands, region, t), c.expected) << c.name;
-}
-
-TEST(HandAtChin, ZeroSizedRegionHoldsOnlyItsOwnPoint) {
-  const Thresholds t;
-  const Rect region = HeadChinGeometry::chinRegion({1000, 1000, 100, 100}, {0, 0, 640, 480}, t);
-  EXPECT_FALSE(HeadChinGeometry::handAtChin({handWith({joint(600, 400), joint(970, 966), joint(971, 965)})}, region, t));
-  EXPECT_TRUE(HeadChinGeometry::handAtChin({handWith({joint(970, 965), joint(970, 965), joint(970, 965)})}, region, t));
-}
-
-TEST(HandAtChin, FollowsTheConfiguredCount) {
-  Thresholds t;
-  t.minHandJointsInChin = 1;
-  EXPECT_TRUE(HeadChinGeometry::handAtChin({handWith({joint(100, 200)})}, {70, 165, 160, 80}, t));
 }
 
 }  // namespace

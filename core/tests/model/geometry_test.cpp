@@ -61,18 +61,12 @@ TEST(MeasurementJson, AbsentOptionalsAreLeftOutAndComeBackAbsent) {
 }
 
 TEST(MeasurementJson, MissingOrMistypedRequiredKeyFailsTheWholeDecode) {
-  const char* bad[] = {
-      R"({"minX":1,"minY":2,"width":3})",                           // Rect without height
-      R"({"minX":1,"minY":2,"width":3,"height":true})",             // boolean is not a number
-      R"({"box":{"minX":1,"minY":2,"width":3,"height":4},"yaw":"x"})",  // optional of wrong type
-      R"({"point":{"x":1,"y":2}})",                                 // Joint without confidence
-      R"([1,2,3])",
-  };
-  EXPECT_EQ(decodeText<Rect>(bad[0]), std::nullopt);
-  EXPECT_EQ(decodeText<Rect>(bad[1]), std::nullopt);
-  EXPECT_EQ(decodeText<Face>(bad[2]), std::nullopt);
-  EXPECT_EQ(decodeText<Joint>(bad[3]), std::nullopt);
-  EXPECT_EQ(decodeText<Body>(bad[4]), std::nullopt);
+  EXPECT_EQ(decodeText<Rect>(R"({"minX":1,"minY":2,"width":3})"), std::nullopt);  // without height
+  EXPECT_EQ(decodeText<Rect>(R"({"minX":1,"minY":2,"width":3,"height":true})"), std::nullopt);  // a boolean
+  // An optional of the wrong type.
+  EXPECT_EQ(decodeText<Face>(R"({"box":{"minX":1,"minY":2,"width":3,"height":4},"yaw":"x"})"), std::nullopt);
+  EXPECT_EQ(decodeText<Joint>(R"({"point":{"x":1,"y":2}})"), std::nullopt);  // without confidence
+  EXPECT_EQ(decodeText<Body>("[1,2,3]"), std::nullopt);
   EXPECT_EQ(decodeText<Measurements>(R"({"frameWidth":1,"frameHeight":2,"meanLuma":0.5,"faces":[],"bodies":[]})"),
             std::nullopt);
 }

@@ -50,6 +50,10 @@ TEST(HeadAlertTracker, RaisesWhenFourOfTheLastFiveEvidenceChecksAreBad) {
       {"one cause among causeless bads is enough",
        {bad(std::nullopt), bad(HeadCause::tooClose), bad(std::nullopt), bad(std::nullopt)},
        {none, none, none, Raise{closeHint}}},
+      {"no evidence while inactive says nothing and keeps the windows",
+       {bad(HeadCause::leanIn), good(true), bad(), std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+        lean, lean},
+       {none, none, none, none, none, none, none, none, none, Raise{leanHint}}},
       {"a mixed result is ignored whatever its verdict",
        {lean, lean, lean, HeadResult{HeadVerdict::bad, HeadCause::leanIn, std::nullopt, InconclusiveReason::mixed, false}},
        {none, none, none, none}},
@@ -84,34 +88,17 @@ TEST(HeadAlertTracker, ClearWindowSlidesSoOldClearFlagsExpire) {
   EXPECT_EQ(tracker.record(good(true)), AlertChange{Clear{ClearReason::recovered}});
 }
 
-TEST(HeadAlertTracker, ActiveAlertClearsAfterFourChecksWithoutEvidence) {
+TEST(HeadAlertTracker, ActiveAlertClearsAfterFourChecksWithoutEvidenceInARow) {
   HeadAlertTracker tracker{Thresholds{}};
   feed(tracker, {bad(), bad(), bad(), bad()});
-  const HeadResult mixed = inconclusive(InconclusiveReason::mixed);
-  EXPECT_EQ(feed(tracker, {std::nullopt, inconclusive(InconclusiveReason::lookingDown), mixed,
+  // A bad check breaks the run; a mixed one neither counts nor breaks it.
+  Changes expected(8);
+  expected.push_back(AlertChange{Clear{ClearReason::noEvidence}});
+  EXPECT_EQ(feed(tracker, {std::nullopt, std::nullopt, std::nullopt, bad(), std::nullopt,
+                           inconclusive(InconclusiveReason::lookingDown), inconclusive(InconclusiveReason::mixed),
                            inconclusive(InconclusiveReason::noFace), inconclusive(std::nullopt)}),
-            (Changes{std::nullopt, std::nullopt, std::nullopt, std::nullopt, AlertChange{Clear{ClearReason::noEvidence}}}));
+            expected);
   EXPECT_EQ(tracker, HeadAlertTracker{Thresholds{}});
-}
-
-TEST(HeadAlertTracker, EvidenceBreaksTheNoEvidenceRun) {
-  HeadAlertTracker tracker{Thresholds{}};
-  feed(tracker, {bad(), bad(), bad(), bad()});
-  EXPECT_EQ(feed(tracker, {std::nullopt, std::nullopt, std::nullopt, bad(), std::nullopt, std::nullopt, std::nullopt}),
-            Changes(7));
-  EXPECT_TRUE(tracker.active);
-  EXPECT_EQ(tracker.noEvidenceRun, 3);
-}
-
-TEST(HeadAlertTracker, InactiveTrackerKeepsItsWindowsWithoutEvidence) {
-  HeadAlertTracker tracker{Thresholds{}};
-  feed(tracker, {bad(HeadCause::leanIn), good(true), bad()});
-  const auto before = tracker;
-  EXPECT_EQ(feed(tracker, std::vector<std::optional<HeadResult>>(6, std::nullopt)), Changes(6));
-  EXPECT_EQ(tracker.window, before.window);
-  EXPECT_EQ(tracker.clearWindow, before.clearWindow);
-  EXPECT_EQ(tracker.latestBadCause, HeadCause::headForward);
-  EXPECT_EQ(tracker.noEvidenceRun, 6);
 }
 
 TEST(HeadAlertTracker, WindowsFollowRescaledThresholds) {

@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <tuple>
 
-#include "core/monitor/glow_pulse.hpp"
-#include "core/monitor/status_texts.hpp"
 #include "core/tests/support/monitor_harness.hpp"
 
 namespace kestrel {
@@ -35,22 +32,8 @@ MonitorOutput raiseBoth(Monitor& m, Instant start) { return feedChecks(m, judged
 // ---- launch, pause, resume -----------------------------------------------------------------
 
 TEST(Monitor, LaunchStartsTheCameraOnlyWhenWanted) {
-  struct Case {
-    bool calibrated;
-    bool paused;
-    Commands commands;
-  };
-  const Case cases[] = {
-      {true, false, {C::recheckPermission, C::startCamera}},
-      {false, false, {C::recheckPermission}},
-      {true, true, {C::recheckPermission}},
-  };
-  for (const auto& c : cases) {
-    Monitor m = makeMonitor(c.calibrated, c.paused);
-    const auto out = m.handle(input::Launch{5});
-    expectOutput(out, {event::Launch{}}, c.commands);
-    EXPECT_FALSE(out.writeCheckLine);
-  }
+  expectOutput(makeMonitor().handle(input::Launch{5}), {event::Launch{}}, {C::recheckPermission, C::startCamera});
+  expectOutput(makeMonitor(false).handle(input::Launch{5}), {event::Launch{}}, {C::recheckPermission});
 }
 
 TEST(Monitor, TimedPauseDropsAlertsIgnoresChecksAndEndsOnATick) {
@@ -59,9 +42,7 @@ TEST(Monitor, TimedPauseDropsAlertsIgnoresChecksAndEndsOnATick) {
 
   expectOutput(m.handle(input::Pause{1000, 50}),
                {event::AlertCleared{AlertModule::head, "A1", ClearReason::reset}, event::Paused{1000}}, {C::stopCamera});
-  EXPECT_TRUE(m.alerts().empty());
   EXPECT_EQ(m.head(), HeadAlertTracker(Thresholds{}));
-  EXPECT_EQ(m.lastCheck(), std::nullopt);
   EXPECT_TRUE(m.isPaused(999.9));
   EXPECT_FALSE(m.isPaused(1000));
 
@@ -71,15 +52,12 @@ TEST(Monitor, TimedPauseDropsAlertsIgnoresChecksAndEndsOnATick) {
   expectOutput(m.handle(input::System{SystemEvent::unlock, 80}), {}, {});
   expectOutput(m.handle(input::Tick{999}), {}, {});
   expectOutput(m.handle(input::Tick{1000}), {event::Resumed{}}, {C::startCamera});
-  EXPECT_EQ(m.pausedUntil(), std::nullopt);
   EXPECT_TRUE(m.handle(input::Check{judged(good()), 1001}).writeCheckLine);
-  EXPECT_EQ(m.lastHandledCheckAt(), 1001);
 }
 
 TEST(Monitor, IndefinitePauseLastsUntilResumed) {
   Monitor m = makeMonitor();
   expectOutput(m.handle(input::Pause{std::nullopt, 10}), {event::Paused{}}, {C::stopCamera});
-  EXPECT_TRUE(m.pausedIndefinitely());
   expectOutput(m.handle(input::Tick{1e6}), {}, {});
   EXPECT_EQ(m.handle(input::Check{judged(good()), 1e6 + 1}), MonitorOutput{});
   expectOutput(m.handle(input::Resume{2e6}), {event::Resumed{}}, {C::startCamera});
@@ -89,15 +67,12 @@ TEST(Monitor, IndefinitePauseLastsUntilResumed) {
   m.handle(input::Pause{3e6 + 60, 3e6 + 1});
   EXPECT_FALSE(m.pausedIndefinitely());
   expectOutput(m.handle(input::Tick{3e6 + 60}), {event::Resumed{}}, {C::startCamera});
-}
 
-TEST(Monitor, ResumeRespectsSleepAndCalibration) {
+  // Resuming starts no camera while asleep or uncalibrated.
   Monitor asleep = makeMonitor(true, true);
   asleep.handle(input::System{SystemEvent::sleep, 1});
   expectOutput(asleep.handle(input::Resume{2}), {event::Resumed{}}, {});
-
-  Monitor uncalibrated = makeMonitor(false, true);
-  expectOutput(uncalibrated.handle(input::Resume{2}), {event::Resumed{}}, {});
+  expectOutput(makeMonitor(false, true).handle(input::Resume{2}), {event::Resumed{}}, {});
 }
 
 // ---- system events -------------------------------------------------------------------------
@@ -106,24 +81,19 @@ TEST(Monitor, SystemEventsStopAndStartTheCamera) {
   using S = SystemEvent;
   struct Case {
     const char* name;
-    bool calibrated;
     std::vector<SystemEvent> before;
     SystemEvent last;
     Commands commands;
   };
   const Case cases[] = {
-      {"display sleep", true, {}, S::displaySleep, {C::stopCamera}},
-      {"display wake", true, {S::displaySleep}, S::displayWake, {C::startCamera}},
-      {"system wake re-checks permission first", true, {S::sleep}, S::wake, {C::recheckPermission, C::startCamera}},
-      {"wake while locked", true, {S::lock}, S::wake, {C::recheckPermission}},
-      {"unlock", true, {S::lock}, S::unlock, {C::startCamera}},
-      {"unlock while asleep", true, {S::sleep, S::lock}, S::unlock, {}},
-      {"wake while uncalibrated", false, {S::sleep}, S::wake, {C::recheckPermission}},
-      {"sleep", true, {}, S::sleep, {C::stopCamera}},
-      {"lock", true, {}, S::lock, {C::stopCamera}},
+      {"display wake", {S::displaySleep}, S::displayWake, {C::startCamera}},
+      {"system wake re-checks permission first", {S::sleep}, S::wake, {C::recheckPermission, C::startCamera}},
+      {"wake while locked", {S::lock}, S::wake, {C::recheckPermission}},
+      {"unlock", {S::lock}, S::unlock, {C::startCamera}},
+      {"unlock while asleep", {S::sleep, S::lock}, S::unlock, {}},
   };
   for (const auto& c : cases) {
-    Monitor m = makeMonitor(c.calibrated);
+    Monitor m = makeMonitor();
     for (auto e : c.before) m.handle(input::System{e, 1});
     expectOutput(m.handle(input::System{c.last, 2}), {event::System{c.last}}, c.commands, c.name);
   }
@@ -139,11 +109,8 @@ TEST(Monitor, SleepAndLockDropAlertsAndIgnoreChecks) {
                  {event::System{e}, event::AlertCleared{AlertModule::head, "A2", ClearReason::reset},
                   event::AlertCleared{AlertModule::hand, "A1", ClearReason::reset}},
                  {C::stopCamera}, std::string(toText(e)).c_str());
-    EXPECT_EQ(m.lastReading(), std::nullopt);
-    EXPECT_EQ(m.lastHandledCheckAt(), std::nullopt);
     EXPECT_EQ(m.watchdog(), Watchdog{});
     EXPECT_EQ(m.handle(input::Check{judged(bad()), 60}), MonitorOutput{});
-    EXPECT_FALSE(m.cameraWanted(60));
   }
 }
 
@@ -168,6 +135,11 @@ TEST(Monitor, WatchdogRestartsTheSessionThenGivesTheCameraUp) {
   expectOutput(m.handle(input::Tick{165}), {event::CameraStopped{}}, {});
   EXPECT_TRUE(m.cameraStopped());
   expectOutput(m.handle(input::Tick{500}), {}, {});
+  // The shell's report of the camera coming back ends a stopped camera too.
+  Monitor reported = m;
+  expectOutput(reported.handle(input::CameraBack{505}), {event::CameraBack{}}, {});
+  EXPECT_FALSE(reported.cameraStopped());
+  EXPECT_EQ(reported.watchdog().stage, Watchdog::Stage{Watchdog::Ok{}});
 
   expectOutput(m.handle(input::FrameArrived{510}), {event::CameraBack{}}, {});
   EXPECT_FALSE(m.cameraMissing());
@@ -193,26 +165,19 @@ TEST(Monitor, WatchdogRunsOnlyWhileTheCameraShouldRun) {
 }
 
 TEST(Monitor, LoweredWatchdogTimeoutIsHeldUntilAFrame) {
-  for (bool frame : {false, true}) {
-    Monitor m = makeMonitor();
-    m.setCameraDozes(true);
-    m.apply(settingsFor(CheckInterval::min5, ChimeDelay::s30));
-    EXPECT_EQ(m.watchdog().timeout, 330);
-    m.handle(input::CameraStarted{0});
-    m.setCameraDozes(false);
-    EXPECT_EQ(m.watchdog().timeout, 60);
-    EXPECT_EQ(m.watchdog().heldTimeout, 330);
-    expectOutput(m.handle(input::Tick{100}), {}, {});
-    if (frame) {
-      expectOutput(m.handle(input::FrameArrived{100}), {}, {});
-      EXPECT_EQ(m.watchdog().heldTimeout, std::nullopt);
-      expectOutput(m.handle(input::Tick{159}), {}, {});
-      EXPECT_EQ(m.handle(input::Tick{160}).commands, Commands{C::restartSession});
-    } else {
-      expectOutput(m.handle(input::Tick{329}), {}, {});
-      EXPECT_EQ(m.handle(input::Tick{330}).commands, Commands{C::restartSession});
-    }
-  }
+  Monitor m = makeMonitor();
+  m.setCameraDozes(true);
+  m.apply(settingsFor(CheckInterval::min5, ChimeDelay::s30));
+  EXPECT_EQ(m.watchdog().timeout, 330);
+  m.handle(input::CameraStarted{0});
+  m.setCameraDozes(false);
+  EXPECT_EQ(m.watchdog().timeout, 60);
+  // Past the new timeout but within the held one; the watchdog's own tests walk the held wait.
+  expectOutput(m.handle(input::Tick{100}), {}, {});
+  expectOutput(m.handle(input::FrameArrived{100}), {}, {});
+  EXPECT_EQ(m.watchdog().heldTimeout, std::nullopt);
+  expectOutput(m.handle(input::Tick{159}), {}, {});
+  EXPECT_EQ(m.handle(input::Tick{160}).commands, Commands{C::restartSession});
 }
 
 TEST(Monitor, CameraMissingAndBack) {
@@ -221,7 +186,6 @@ TEST(Monitor, CameraMissingAndBack) {
   expectOutput(m.handle(input::CameraMissing{50}),
                {event::CameraMissing{}, event::AlertCleared{AlertModule::head, "A1", ClearReason::reset}}, {});
   expectOutput(m.handle(input::CameraMissing{51}), {}, {});
-  EXPECT_TRUE(m.cameraWanted(52));
   // A frame while the watchdog is content does not end the shell's report of a lost camera.
   expectOutput(m.handle(input::FrameArrived{53}), {}, {});
   EXPECT_TRUE(m.cameraMissing());
@@ -231,17 +195,6 @@ TEST(Monitor, CameraMissingAndBack) {
   expectOutput(m.handle(input::CameraBack{61}), {}, {});
   expectOutput(m.handle(input::Tick{119}), {}, {});
   EXPECT_EQ(m.handle(input::Tick{120}).commands, Commands{C::restartSession});
-}
-
-TEST(Monitor, CameraBackEndsAStoppedCamera) {
-  Monitor m = makeMonitor();
-  m.handle(input::CameraStarted{0});
-  m.handle(input::Tick{60});
-  m.handle(input::Tick{120});
-  ASSERT_TRUE(m.cameraStopped());
-  expectOutput(m.handle(input::CameraBack{130}), {event::CameraBack{}}, {});
-  EXPECT_FALSE(m.cameraStopped());
-  EXPECT_EQ(m.watchdog().stage, Watchdog::Stage{Watchdog::Ok{}});
 }
 
 // ---- calibration ---------------------------------------------------------------------------
@@ -254,13 +207,23 @@ CheckResult smallFace() {
   return c;
 }
 
-TEST(Monitor, CalibrationDropsAlertsAndIgnoresChecks) {
+TEST(Monitor, CalibrationDropsAlertsIgnoresChecksAndStopsACameraNoLongerWanted) {
   Monitor m = makeMonitor();
   raiseHead(m, 0);
   expectOutput(m.handle(input::CalibrationStarted{50}),
                {event::AlertCleared{AlertModule::head, "A1", ClearReason::reset}, event::CalibrationStarted{}}, {});
   EXPECT_EQ(m.handle(input::Check{judged(bad()), 60}), MonitorOutput{});
-  EXPECT_TRUE(m.context(60, false).capturing);
+
+  Monitor uncalibrated = makeMonitor(false);
+  uncalibrated.handle(input::CalibrationStarted{0});
+  uncalibrated.handle(input::CameraStarted{1});
+  expectOutput(uncalibrated.handle(input::CalibrationEnded{false, 10}), {event::CalibrationEnded{false}},
+               {C::stopCamera});
+  EXPECT_EQ(uncalibrated.watchdog().lastFrameAt, std::nullopt);
+  EXPECT_TRUE(uncalibrated.handle(input::Check{judged(good()), 15}).writeCheckLine);  // checks go on regardless
+  uncalibrated.handle(input::CalibrationStarted{20});
+  expectOutput(uncalibrated.handle(input::CalibrationEnded{true, 30}), {event::CalibrationEnded{true}}, {});
+  EXPECT_TRUE(uncalibrated.calibrated());
 }
 
 TEST(Monitor, SavedCalibrationEndsStaleness) {
@@ -274,30 +237,9 @@ TEST(Monitor, SavedCalibrationEndsStaleness) {
   EXPECT_TRUE(cancelled.isStale());
 
   expectOutput(m.handle(input::CalibrationEnded{true, 700}), {event::CalibrationEnded{true}, event::StaleOff{}}, {});
-  EXPECT_FALSE(m.isStale());
   EXPECT_TRUE(m.stale().samples.empty());
   EXPECT_TRUE(m.stale().leanIn.empty());
   expectOutput(m.handle(input::CalibrationEnded{true, 701}), {event::CalibrationEnded{true}}, {});
-}
-
-TEST(Monitor, EndingCalibrationStopsACameraNoLongerWanted) {
-  Monitor m = makeMonitor(false);
-  m.handle(input::CalibrationStarted{0});
-  m.handle(input::CameraStarted{1});
-  EXPECT_TRUE(m.cameraWanted(1));
-  expectOutput(m.handle(input::CalibrationEnded{false, 10}), {event::CalibrationEnded{false}}, {C::stopCamera});
-  EXPECT_FALSE(m.calibrated());
-  EXPECT_EQ(m.watchdog().lastFrameAt, std::nullopt);
-
-  m.handle(input::CalibrationStarted{20});
-  expectOutput(m.handle(input::CalibrationEnded{true, 30}), {event::CalibrationEnded{true}}, {});
-  EXPECT_TRUE(m.calibrated());
-}
-
-TEST(Monitor, UncalibratedMonitorStillHandlesChecks) {
-  Monitor m = makeMonitor(false);
-  EXPECT_FALSE(m.cameraWanted(0));
-  EXPECT_TRUE(m.handle(input::Check{judged(good()), 0}).writeCheckLine);
 }
 
 // ---- checks: away, stale, degraded, readings ------------------------------------------------
@@ -310,15 +252,10 @@ TEST(Monitor, GoingAwayDropsAlertsBeforeTheTrackersSeeTheCheck) {
   const auto out = m.handle(input::Check{skipped(SkipReason::noFace), 105});
   expectOutput(out, {event::AwayOn{SkipReason::noFace}, event::AlertCleared{AlertModule::head, "A1", ClearReason::reset}},
                {});
-  EXPECT_TRUE(out.writeCheckLine);
-  EXPECT_TRUE(m.isAway());
   EXPECT_EQ(m.lastCheck(), std::nullopt);
-  EXPECT_EQ(m.lastHandledCheckAt(), std::nullopt);
-  EXPECT_EQ(m.lastSkip(), SkipReason::noFace);
 
   expectOutput(m.handle(input::Check{skipped(SkipReason::dark), 120}), {}, {});
   expectOutput(m.handle(input::Check{judged(good()), 135}), {event::AwayOff{}}, {});
-  EXPECT_FALSE(m.isAway());
 }
 
 TEST(Monitor, PresenceIsForgottenWithoutAnAwayOffEvent) {
@@ -326,9 +263,8 @@ TEST(Monitor, PresenceIsForgottenWithoutAnAwayOffEvent) {
   feedChecks(m, skipped(SkipReason::dark), 4, 0);
   ASSERT_TRUE(m.isAway());
   m.handle(input::Pause{std::nullopt, 100});
-  EXPECT_FALSE(m.isAway());
-  EXPECT_EQ(m.away().run, 0);
-  expectOutput(m.handle(input::Resume{200}), {event::Resumed{}}, {C::startCamera});
+  EXPECT_EQ(m.away(), AwayTracker(Thresholds{}));
+  m.handle(input::Resume{200});
   expectOutput(m.handle(input::Check{judged(good()), 201}), {}, {});
 }
 
@@ -338,18 +274,14 @@ TEST(Monitor, SkippedCheckFeedsNoVerdicts) {
   c.hand = HandVerdict::bad;
   c.head = bad();
   feedChecks(m, c, 5, 0);
-  EXPECT_TRUE(m.alerts().empty());
-  EXPECT_EQ(m.hand().badRun, 0);
   EXPECT_EQ(m.hand().noEvidenceRun, 5);
   EXPECT_EQ(m.head().noEvidenceRun, 5);
-  EXPECT_EQ(m.lastReading(), std::nullopt);
 }
 
 TEST(Monitor, DegradedCheckingComesAndGoes) {
   Monitor m = makeMonitor();
   const auto on = feedChecks(m, skipped(SkipReason::multipleFaces, true), 40, 0);
   expectOutput(on, {event::DegradedOn{"Someone else is in view"}}, {});
-  EXPECT_EQ(m.degradedReason(), "Someone else is in view");
   expectOutput(feedChecks(m, judged(good()), 7, 600), {}, {});
   expectOutput(m.handle(input::Check{judged(good()), 800}), {event::DegradedOff{}}, {});
 }
@@ -364,12 +296,10 @@ TEST(Monitor, LastReadingKeepsItsValueThroughMixedChecks) {
   const Case cases[] = {
       {"good head", judged(good()), LastReading::good},
       {"bad head", judged(bad()), LastReading::bad},
-      {"bad hand", judged(good(), HandVerdict::bad), LastReading::bad},
       {"bad hand, mixed head", judged(mixedHead, HandVerdict::bad), LastReading::bad},
       {"mixed head", judged(mixedHead), LastReading::bad},
       {"mixed hand", judged(good(), HandVerdict::mixed), LastReading::bad},
       {"inconclusive", judged(inconclusive(InconclusiveReason::lookingDown)), std::nullopt},
-      {"no head", judged(std::nullopt), std::nullopt},
       {"skipped", skipped(SkipReason::dark), std::nullopt},
   };
   for (const auto& c : cases) {
@@ -386,41 +316,26 @@ TEST(Monitor, LastReadingKeepsItsValueThroughMixedChecks) {
 TEST(Monitor, ChimeTimerRestartsOnChecksWithoutEvidence) {
   struct Case {
     const char* name;
-    std::optional<HeadResult> at75;  // the check 30 s after the raise
+    CheckResult at75;  // the check 30 s after the raise
     Instant chimeAt;
   };
   const Case cases[] = {
-      {"all bad", bad(), 105},
-      {"looking down restarts", inconclusive(InconclusiveReason::lookingDown), 135},
-      {"inconclusive without a reason restarts", inconclusive(std::nullopt), 135},
-      {"no head restarts", std::nullopt, 135},
-      {"mixed frames do not restart", inconclusive(InconclusiveReason::mixed), 105},
+      {"all bad", judged(bad()), 105},
+      {"looking down restarts", judged(inconclusive(InconclusiveReason::lookingDown)), 135},
+      {"no head restarts", judged(std::nullopt), 135},
+      {"a skipped check restarts", skipped(SkipReason::yawOutOfRange), 135},
+      {"mixed frames do not restart", judged(inconclusive(InconclusiveReason::mixed)), 105},
   };
   for (const auto& c : cases) {
     Monitor m = makeMonitor();
     m.apply(settingsFor(CheckInterval::s15, ChimeDelay::min1));
     raiseHead(m, 0);  // raised at 45
-    Events chimes;
     for (Instant t = 60; t <= 150; t += 15) {
-      const auto out = m.handle(input::Check{judged(t == 75 ? c.at75 : bad()), t});
-      if (!out.events.empty()) {
-        EXPECT_EQ(t, c.chimeAt) << c.name;
-        EXPECT_EQ(out.commands, Commands{C::playChime}) << c.name;
-      }
-      chimes.insert(chimes.end(), out.events.begin(), out.events.end());
+      const auto out = m.handle(input::Check{t == 75 ? c.at75 : judged(bad()), t});
+      expectOutput(out, t == c.chimeAt ? Events{event::Chime{AlertModule::head, "A1"}} : Events{},
+                   t == c.chimeAt ? Commands{C::playChime} : Commands{}, c.name);
     }
-    EXPECT_EQ(chimes, (Events{event::Chime{AlertModule::head, "A1"}})) << c.name;
   }
-}
-
-TEST(Monitor, SkippedCheckRestartsTheChimeTimerAndTickChimes) {
-  Monitor m = makeMonitor();
-  m.apply(settingsFor(CheckInterval::s15, ChimeDelay::min1));
-  raiseHead(m, 0);
-  m.handle(input::Check{skipped(SkipReason::yawOutOfRange), 50});
-  expectOutput(m.handle(input::Tick{109}), {}, {});
-  expectOutput(m.handle(input::Tick{110}), {event::Chime{AlertModule::head, "A1"}}, {C::playChime});
-  expectOutput(m.handle(input::Tick{111}), {}, {});
 }
 
 TEST(Monitor, HandChimeTimerRestartsWithoutHandEvidence) {
@@ -440,27 +355,22 @@ TEST(Monitor, HideGlowSilencesTheChimeUntilItEnds) {
   constexpr Instant ten = 10 * 3600;
   Monitor m = makeMonitor();
   m.apply(settingsFor(CheckInterval::s15, ChimeDelay::min1));
-  raiseHead(m, nineThirty - 45);
+  EXPECT_EQ(raisedAlertIds(raiseHead(m, nineThirty - 45).events), std::vector<std::string>{"A1"});
   expectOutput(m.handle(input::HideGlow{ten, nineThirty}), {event::HideGlow{ten}}, {});
   EXPECT_TRUE(m.visibleAlerts(ten - 1).empty());
-  EXPECT_EQ(monitorStatus(m, ten - 1), "Watching");
   for (Instant t : {nineThirty + 60, ten - 1}) expectOutput(m.handle(input::Tick{t}), {}, {});
   expectOutput(m.handle(input::Tick{ten}), {event::Chime{AlertModule::head, "A1"}}, {C::playChime});
   ASSERT_EQ(m.visibleAlerts(ten).size(), 1u);
-  EXPECT_EQ(m.visibleAlerts(ten)[0].id, "A1");
-  EXPECT_EQ(monitorStatus(m, ten), forwardHint);
 }
 
 TEST(Monitor, AlertsRaisedWhileHiddenChimeTogetherAfterwards) {
   Monitor m = makeMonitor();
   m.apply(settingsFor(CheckInterval::s15, ChimeDelay::min1));
   m.handle(input::HideGlow{200, 0});
-  const auto hand = m.handle(input::Check{judged(bad(), HandVerdict::bad), 0});
-  EXPECT_TRUE(hand.events.empty());
+  m.handle(input::Check{judged(bad(), HandVerdict::bad), 0});
   expectOutput(m.handle(input::Check{judged(bad(), HandVerdict::bad), 15}),
                {event::AlertRaised{AlertModule::hand, "A1", handHint, true}}, {});
   feedChecks(m, judged(bad(), HandVerdict::bad), 2, 30);
-  ASSERT_EQ(m.alerts().size(), 2u);
   expectOutput(m.handle(input::Tick{199}), {}, {});
   expectOutput(m.handle(input::Tick{200}), {event::Chime{AlertModule::head, "A2"}, event::Chime{AlertModule::hand, "A1"}},
                {C::playChime, C::playChime});
@@ -497,27 +407,20 @@ TEST(Monitor, DisabledChimeStaysSilentUntilEnabled) {
 TEST(Monitor, WrongTapSilencesTheAlertForItsWholeLife) {
   Monitor m = makeMonitor();
   m.apply(settingsFor(CheckInterval::s15, ChimeDelay::s30));
+  // A tap on a module without an alert does nothing.
+  EXPECT_EQ(m.handle(input::Wrong{AlertModule::head, 0}), MonitorOutput{});
   raiseHead(m, 0);
+  EXPECT_EQ(m.handle(input::Wrong{AlertModule::hand, 46}), MonitorOutput{});
+  EXPECT_TRUE(m.wrongTaps().empty());
   expectOutput(m.handle(input::Wrong{AlertModule::head, 50}), {event::Wrong{AlertModule::head, "A1"}}, {});
-  EXPECT_TRUE(m.alerts().at(AlertModule::head).hiddenByWrong);
   EXPECT_TRUE(m.visibleAlerts(50).empty());
-  EXPECT_EQ(monitorStatus(m, 50), "Watching");
   expectOutput(feedChecks(m, judged(bad()), 6, 60), {}, {});
   expectOutput(m.handle(input::Tick{1000}), {}, {});
-  EXPECT_TRUE(m.head().active);
   feedChecks(m, judged(good(true)), 1, 1001);
   expectOutput(m.handle(input::Check{judged(good(true)), 1016}),
                {event::AlertCleared{AlertModule::head, "A1", ClearReason::recovered}}, {});
   // The next alert is a new one, visible again.
   expectOutput(raiseHead(m, 1100), {event::AlertRaised{AlertModule::head, "A2", forwardHint, false}}, {});
-}
-
-TEST(Monitor, WrongTapWithoutAnAlertDoesNothing) {
-  Monitor m = makeMonitor();
-  EXPECT_EQ(m.handle(input::Wrong{AlertModule::head, 0}), MonitorOutput{});
-  raiseHead(m, 0);
-  EXPECT_EQ(m.handle(input::Wrong{AlertModule::hand, 50}), MonitorOutput{});
-  EXPECT_TRUE(m.wrongTaps().empty());
 }
 
 TEST(Monitor, WrongTapsCountPerLocalDayAndModule) {
@@ -543,7 +446,6 @@ TEST(Monitor, WrongTapsCountPerLocalDayAndModule) {
   EXPECT_TRUE(m.offersRecalibrate(AlertModule::head, midnight + 22.5 * 3600));
   EXPECT_FALSE(m.offersRecalibrate(AlertModule::head, midnight + 23 * 3600));
   EXPECT_FALSE(m.offersRecalibrate(AlertModule::hand, midnight + 2));
-  EXPECT_FALSE(m.offersRecalibrate(AlertModule::head, midnight - 1));
 }
 
 TEST(Monitor, HintFollowsTheLatestCauseWithoutEvents) {
@@ -551,7 +453,6 @@ TEST(Monitor, HintFollowsTheLatestCauseWithoutEvents) {
   expectOutput(raiseHead(m, 0, HeadCause::leanIn), {event::AlertRaised{AlertModule::head, "A1", leanHint, false}}, {});
   expectOutput(m.handle(input::Check{judged(bad(HeadCause::tooClose)), 60}), {}, {});
   EXPECT_EQ(m.alerts().at(AlertModule::head).hint, closeHint);
-  EXPECT_EQ(monitorStatus(m, 60), closeHint);
   m.handle(input::Check{judged(bad(std::nullopt)), 75});
   m.handle(input::Check{judged(good(false)), 90});
   EXPECT_EQ(m.alerts().at(AlertModule::head).hint, closeHint);
@@ -564,7 +465,6 @@ TEST(Monitor, SnoozeDropsTheHandAlertAndMarksTheContext) {
   raiseBoth(m, 0);
   expectOutput(m.handle(input::Snooze{2000, 100}),
                {event::AlertCleared{AlertModule::hand, "A1", ClearReason::reset}, event::Snoozed{2000}}, {});
-  EXPECT_TRUE(m.alerts().contains(AlertModule::head));
   EXPECT_EQ(m.hand(), HandAlertTracker(Thresholds{}));
   EXPECT_TRUE(m.context(1999, false).handSnoozed);
   EXPECT_FALSE(m.context(2000, false).handSnoozed);
@@ -585,9 +485,7 @@ TEST(Monitor, ApplyKeepsTrackerCountsWhileRescalingThem) {
   Monitor slow = makeMonitor();
   feedChecks(slow, judged(good(), HandVerdict::good), 3, 0);
   slow.apply(settingsFor(CheckInterval::min1, ChimeDelay::s30));
-  EXPECT_EQ(slow.head().window.size(), 3u);
   EXPECT_EQ(slow.hand().goodRun, 3);
-  EXPECT_EQ(slow.head().thresholds.headWindow, 1);
   // A window of one: the next bad check raises each alert.
   expectOutput(slow.handle(input::Check{judged(bad(), HandVerdict::bad), 45}),
                {event::AlertRaised{AlertModule::head, "A1", forwardHint, false},
@@ -597,24 +495,19 @@ TEST(Monitor, ApplyKeepsTrackerCountsWhileRescalingThem) {
 }
 
 // The sizes per interval are the advisory cadence's; the monitor takes them on each change.
-TEST(Monitor, ApplySizesTheDetectorsForTheInterval) {
+TEST(Monitor, ApplyTakesTheSettingsAndSizesTheDetectorsForTheInterval) {
   Monitor m = makeMonitor();
   m.apply(settingsFor(CheckInterval::min2, ChimeDelay::s30));
   EXPECT_EQ(std::tuple(m.stale().needed, m.stale().span, m.degraded().size, m.watchdog().timeout),
             std::tuple(std::int64_t{10}, Seconds{2400}, std::int64_t{10}, Seconds{60}));
   m.setCameraDozes(true);
   EXPECT_EQ(m.watchdog().timeout, 150);
-}
 
-TEST(Monitor, ApplyTakesTheSettings) {
-  Monitor m = makeMonitor();
-  EXPECT_EQ(m.checkThresholds(), Thresholds{});
   AppSettings s = settingsFor(CheckInterval::min1, ChimeDelay::min3);
   s.sensitivity = Sensitivity::strict;
   s.chimeEnabled = false;
   m.apply(s);
   EXPECT_EQ(m.chimeDelay(), 180);
-  EXPECT_FALSE(m.chimeEnabled());
   EXPECT_EQ(m.checkThresholds().id, "t-2026-10-10a-strict-60s");
   // The trackers count with the interval alone.
   EXPECT_EQ(m.head().thresholds.id, "t-2026-10-10a-60s");
@@ -634,13 +527,12 @@ TEST(Monitor, CameraWantedFollowsTheModes) {
       {"calibrated", true, {}, 0, true},
       {"not calibrated", false, {}, 0, false},
       {"calibrating without a calibration", false, {input::CalibrationStarted{0}}, 1, true},
-      {"calibrating while paused", true, {input::Pause{std::nullopt, 0}, input::CalibrationStarted{1}}, 2, true},
       {"calibrating while asleep", false, {input::CalibrationStarted{0}, input::System{SystemEvent::sleep, 1}}, 2, false},
       {"locked", true, {input::System{SystemEvent::lock, 0}}, 1, false},
       {"paused indefinitely", true, {input::Pause{std::nullopt, 0}}, 1, false},
       {"before a timed pause ends", true, {input::Pause{100, 0}}, 99.5, false},
       {"when a timed pause ends", true, {input::Pause{100, 0}}, 100, true},
-      {"camera missing", true, {input::CameraMissing{0}}, 1, true},
+      {"camera missing: the shell keeps trying", true, {input::CameraMissing{0}}, 1, true},
   };
   for (const auto& c : cases) {
     Monitor m = makeMonitor(c.calibrated);
@@ -677,29 +569,6 @@ TEST(Monitor, DefaultIdentifiersAreRandomUpperCaseUUIDs) {
     return true;
   };
   for (const auto& id : {head, hand}) EXPECT_TRUE(version4(id)) << id;
-}
-
-TEST(Monitor, NewVisibleAlertsMakeTheGlowPulse) {
-  const auto pulses = [](const Monitor& m, const MonitorOutput& out, Instant at) {
-    std::set<std::string> visible;
-    for (const auto& alert : m.visibleAlerts(at)) visible.insert(alert.id);
-    return GlowPulse::shouldPulse(raisedAlertIds(out.events), visible);
-  };
-  Monitor shown = makeMonitor();
-  const auto hand = shown.handle(input::Check{judged(bad(), HandVerdict::bad), 0});
-  EXPECT_FALSE(pulses(shown, hand, 0));
-  EXPECT_TRUE(pulses(shown, shown.handle(input::Check{judged(bad(), HandVerdict::bad), 15}), 15));
-  EXPECT_FALSE(pulses(shown, shown.handle(input::Check{judged(bad(), HandVerdict::bad), 30}), 30));
-  // The head alert rises while the hand alert's glow is already shown.
-  const auto head = shown.handle(input::Check{judged(bad(), HandVerdict::bad), 45});
-  EXPECT_EQ(raisedAlertIds(head.events), std::vector<std::string>{"A2"});
-  EXPECT_TRUE(pulses(shown, head, 45));
-
-  Monitor hidden = makeMonitor();
-  hidden.handle(input::HideGlow{1000, 0});
-  const auto raised = raiseHead(hidden, 0);
-  EXPECT_EQ(raisedAlertIds(raised.events), std::vector<std::string>{"A1"});
-  EXPECT_FALSE(pulses(hidden, raised, 45));
 }
 
 }  // namespace
