@@ -19,12 +19,10 @@ void expectNear(cv::Point2f a, cv::Point2f b, float tolerance) {
   EXPECT_NEAR(a.y, b.y, tolerance);
 }
 
-TEST(Region, WholeImageIsTheCentredSquare) {
+TEST(Region, WholeImageIsTheCentredSquareAndItsCornersTurnWithIt) {
   EXPECT_EQ(wholeImage({1280, 720}), (Region{{640, 360}, 1280, 0}));
   EXPECT_EQ(wholeImage({300, 500}), (Region{{150, 250}, 500, 0}));
-}
-
-TEST(Region, CornersTurnWithTheRegion) {
+  // Corners turn with the region.
   const auto upright = corners(Region{{10, 20}, 4, 0});
   expectNear(upright[0], {8, 18}, 1e-5F);
   expectNear(upright[2], {12, 22}, 1e-5F);
@@ -80,7 +78,7 @@ TEST(RegionCrop, BlobIsRgbInTheAskedRange) {
   EXPECT_FLOAT_EQ(data[128], -1.0F);                // blue
 }
 
-TEST(HandRegion, TurnedSoTheFingersPointUp) {
+TEST(HandRegion, TurnedSoTheFingersPointUpFromKnucklesAPalmOrThePose) {
   const auto up = handRegion({100, 200}, {100, 100}, 1, 2);
   ASSERT_TRUE(up);
   EXPECT_EQ(*up, (Region{{100, 100}, 200, 0}));
@@ -92,14 +90,9 @@ TEST(HandRegion, TurnedSoTheFingersPointUp) {
   // Fingers pointing down: half a turn either way.
   EXPECT_FLOAT_EQ(std::abs(handRegion({0, 0}, {0, 10}, 1, 1)->angle), std::numbers::pi_v<float>);
   EXPECT_FALSE(handRegion({5, 5}, {5, 5}, 1, 1));
-}
-
-TEST(HandRegion, FromAPalmCentresOnTheKnuckle) {
+  // From a palm: centred on the knuckle.
   EXPECT_EQ(handRegionFromPalm({100, 200}, {100, 100}), (Region{{100, 100}, 280, 0}));
-}
-
-TEST(HandRegion, FromThePoseCentresHalfwayAlongThePalm) {
-  // Middle knuckle a third of the way from the index (0, 0) to the pinky (30, 0): (10, 0).
+  // From the pose: halfway along the palm. Middle knuckle a third of the way from the index (0, 0) to the pinky (30, 0): (10, 0).
   const auto region = handRegionFromPose({10, 300}, {0, 0}, {30, 0});
   ASSERT_TRUE(region);
   expectNear(region->center, {10, 150}, 1e-4F);
@@ -150,7 +143,6 @@ TEST(Detections, DecodeScalesToTheImageAndDropsWeakScores) {
   const float logits[] = {0, -1};
   // Box: centre offset (2, -2), size 8x4; one keypoint at offset (1, 1).
   const float boxes[] = {2, -2, 8, 4, 1, 1, 0, 0, 8, 8, 0, 0};
-  cv::Mat image(128, 128, CV_8UC3);
   const RegionCrop crop{cv::Mat(), Region{{64, 64}, 128, 0}, 64};  // two image pixels an input pixel
   const auto found = decodeDetections(logits, boxes, 6, anchors, 1, crop, 0.5F);
   ASSERT_EQ(found.size(), 1U);
