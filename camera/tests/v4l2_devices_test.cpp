@@ -77,12 +77,10 @@ TEST(V4l2Devices, PermissionIsDeniedOnlyWhenARefusalOpenedNothing) {
   const Case cases[] = {
       {{}, CameraPermission::authorized},  // no camera is not a matter of permission
       {{0}, CameraPermission::authorized},
-      {{EACCES}, CameraPermission::denied},
       {{EACCES, EPERM}, CameraPermission::denied},
       {{EACCES, 0}, CameraPermission::authorized},
       {{EBUSY}, CameraPermission::authorized},
       {{EBUSY, EACCES}, CameraPermission::denied},
-      {{ENODEV}, CameraPermission::authorized},
   };
   for (const auto& c : cases) EXPECT_EQ(V4l2Devices::permission(c.results), c.permission) << c.results.size();
 }
