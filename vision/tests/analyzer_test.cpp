@@ -217,7 +217,6 @@ TEST_F(AnalyzerOnPhotos, LandmarksOnlyWhenAskedFor) {
   EXPECT_TRUE(analyze(image, false).landmarks.empty());
   const auto out = analyze(image, true);
   for (const auto& name : landmarkRegionNames()) EXPECT_FALSE(out.landmarks.at(name).empty()) << name;
-  EXPECT_EQ(out.landmarks.size(), 7U);
   // The face mesh is sharper than the detectors: the nose region holds a point within a
   // twentieth of the face width of the annotated tip, the lips surround the mouth.
   double nearest = 1e9;

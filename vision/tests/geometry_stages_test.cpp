@@ -60,14 +60,12 @@ TEST(RegionCrop, MapsInputPointsBackToTheImage) {
   }
 }
 
-TEST(RegionCrop, ARegionOutsideTheImageIsBlack) {
-  const cv::Mat image(100, 100, CV_8UC3, cv::Scalar::all(255));
-  const RegionCrop crop = cropRegion(image, Region{{300, 50}, 80, 0.4F}, 16);
-  ASSERT_EQ(crop.pixels.size(), cv::Size(16, 16));
-  EXPECT_EQ(cv::countNonZero(crop.pixels.reshape(1)), 0);
-}
+TEST(RegionCrop, ARegionOutsideTheImageIsBlackAndTheBlobIsRgbInTheAskedRange) {
+  const cv::Mat white(100, 100, CV_8UC3, cv::Scalar::all(255));
+  const RegionCrop outside = cropRegion(white, Region{{300, 50}, 80, 0.4F}, 16);
+  ASSERT_EQ(outside.pixels.size(), cv::Size(16, 16));
+  EXPECT_EQ(cv::countNonZero(outside.pixels.reshape(1)), 0);
 
-TEST(RegionCrop, BlobIsRgbInTheAskedRange) {
   cv::Mat image(8, 8, CV_8UC3, cv::Scalar(0, 128, 255));  // B, G, R
   const RegionCrop crop = cropRegion(image, Region{{4, 4}, 8, 0}, 8);
   const cv::Mat blob = toBlob(crop, -1, 1);
@@ -100,13 +98,11 @@ TEST(HandRegion, TurnedSoTheFingersPointUpFromKnucklesAPalmOrThePose) {
   EXPECT_FLOAT_EQ(region->angle, 0);
 }
 
-TEST(PoseRegion, HoldsTheWholePersonBelowTheFace) {
+TEST(PoseAndFaceMeshRegion, HoldTheWholePersonBelowTheFaceAndLevelTheEyes) {
   EXPECT_EQ(poseRegionForFace({100, 50, 40, 40}), (Region{{120, 70 + 128}, 400, 0}));
   // A taller than wide box counts by its larger side.
   EXPECT_EQ(poseRegionForFace({0, 0, 20, 30}).side, 300);
-}
-
-TEST(FaceMeshRegion, LevelsTheEyes) {
+  // The face mesh's region levels the eyes.
   Detection face{{100, 100, 60, 60}, 0.9F, {{120, 130}, {150, 160}, {}, {}, {}, {}}};
   const Region region = faceMeshRegion(face);
   expectNear(region.center, {130, 130}, 1e-5F);
@@ -154,14 +150,12 @@ TEST(Detections, DecodeScalesToTheImageAndDropsWeakScores) {
   expectNear(found[0].keypoints[0], {34, 34}, 1e-5F);
 }
 
-TEST(Detections, OverlapOfBoxes) {
+TEST(Detections, OverlapOfBoxesAndMergingAveragesOverlapsByScoreKeepingTheBest) {
   EXPECT_FLOAT_EQ(overlap({0, 0, 10, 10}, {0, 0, 10, 10}), 1);
   EXPECT_FLOAT_EQ(overlap({0, 0, 10, 10}, {5, 0, 10, 10}), 50.0F / 150);
   EXPECT_FLOAT_EQ(overlap({0, 0, 10, 10}, {10, 0, 10, 10}), 0);  // touching edges
   EXPECT_FLOAT_EQ(overlap({0, 0, 0, 0}, {0, 0, 0, 0}), 0);
-}
 
-TEST(Detections, MergeAveragesOverlapsByScoreAndKeepsTheBestScore) {
   std::vector<Detection> detections{
       {{10, 0, 10, 10}, 0.6F, {{10, 0}}},
       {{0, 0, 10, 10}, 0.9F, {{0, 0}}},

@@ -70,7 +70,6 @@ TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideo) {
   ASSERT_TRUE(text);
   const auto skeleton = decode<SkeletonFile>(Json::parse(*text));
   ASSERT_TRUE(skeleton);
-  EXPECT_EQ(skeleton->header.schema, 1);
   EXPECT_EQ(skeleton->header.videoSHA256, sha256OfFile(video));
   EXPECT_EQ(skeleton->header.revisions, VisionRevisions::current());
   EXPECT_EQ(skeleton->header.osBuild, fixtures::currentOSBuild());
