@@ -235,7 +235,7 @@ TEST(FrameSource, ChecksCanBeSwitchedOffAndCopyTheirFramesOnlyWhenAsked) {
   for (const auto& message : rig.messages()) EXPECT_EQ(message.find("replanned"), std::string::npos);
 }
 
-TEST(FrameSource, DozesAfterACheckAndWakesTwoAndAHalfSecondsBeforeTheNext) {
+TEST(FrameSource, DozesAfterACheckAndWakesTwoAndAHalfSecondsBeforeTheNextOrWhenASettingEndsIt) {
   Rig rig;
   rig.source->setCheckInterval(60);
   rig.source->start(std::nullopt);
@@ -269,6 +269,20 @@ TEST(FrameSource, DozesAfterACheckAndWakesTwoAndAHalfSecondsBeforeTheNext) {
   EXPECT_TRUE(rig.camera->isRunning());
   EXPECT_EQ(rig.messages().back(), "camera doze ended reason=setting");
   EXPECT_EQ(rig.camera->starts(), 3);
+
+  // A new interval while dozing replans the wake; the wake of the first plan does nothing.
+  rig.source->dozeUntilNextCheck();
+  rig.advanceTo(noon + 80);
+  rig.source->setCheckInterval(120);
+  rig.settle();
+  EXPECT_EQ(rig.messages().back(), "camera doze replanned wake=97");
+  rig.advanceTo(noon + 120);
+  EXPECT_FALSE(rig.camera->isRunning());
+  rig.advanceTo(noon + 177.5);
+  EXPECT_TRUE(rig.camera->isRunning());
+  rig.advanceTo(noon + 181);
+  ASSERT_EQ(rig.checks.size(), 3U);
+  EXPECT_EQ(rig.checks[2].at, noon + 180.5);
 }
 
 TEST(FrameSource, DozesOnlyWhenRunningWithChecksAndNoBurst) {
@@ -287,24 +301,6 @@ TEST(FrameSource, DozesOnlyWhenRunningWithChecksAndNoBurst) {
     EXPECT_EQ(rig.camera->isRunning(), running) << what;  // no doze, and no wake was planned
     for (const auto& message : rig.messages()) EXPECT_EQ(message.find("doze"), std::string::npos) << what;
   }
-}
-
-TEST(FrameSource, AnIntervalChangeWhileDozingReplansTheWake) {
-  Rig rig;
-  rig.source->setCheckInterval(60);
-  rig.startThroughFirstCheck();
-  rig.source->dozeUntilNextCheck();
-  rig.advanceTo(noon + 10);
-  rig.source->setCheckInterval(120);
-  rig.settle();
-  EXPECT_EQ(rig.messages().back(), "camera doze replanned wake=107");
-  rig.advanceTo(noon + 100);
-  EXPECT_FALSE(rig.camera->isRunning());  // the wake of the first plan did nothing
-  rig.advanceTo(noon + 117.5);
-  EXPECT_TRUE(rig.camera->isRunning());
-  rig.advanceTo(noon + 121);
-  ASSERT_EQ(rig.checks.size(), 2U);
-  EXPECT_EQ(rig.checks[1].at, noon + 120.5);
 }
 
 TEST(FrameSource, AStopNoticeIsAFailureOnlyWhenNobodyAskedForTheStop) {
