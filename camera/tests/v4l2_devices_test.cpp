@@ -108,8 +108,8 @@ TEST(V4l2Devices, TheOpenCameraIsToldLostOnce) {
       // Opening again (the camera came back, perhaps under another node) starts afresh.
       {"opened again",
        "/dev/video0",
-       {{"/dev/video0", true}, {"/dev/video1", {}}, {"/dev/video0", true}, {"/dev/video1", true}, {"/dev/video1", false},
-        {"/dev/video0", {}}, {"/dev/video0", true}}},
+       {{"/dev/video0", true}, {"/dev/video1", {}}, {"/dev/video0", true}, {"/dev/video1", true},
+        {"/dev/video1", false}, {"/dev/video0", {}}, {"/dev/video0", true}}},
   };
   for (const auto& c : cases) {
     LossReport losses;

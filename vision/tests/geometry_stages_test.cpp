@@ -90,7 +90,8 @@ TEST(HandRegion, TurnedSoTheFingersPointUpFromKnucklesAPalmOrThePose) {
   EXPECT_FALSE(handRegion({5, 5}, {5, 5}, 1, 1));
   // From a palm: centred on the knuckle.
   EXPECT_EQ(handRegionFromPalm({100, 200}, {100, 100}), (Region{{100, 100}, 280, 0}));
-  // From the pose: halfway along the palm. Middle knuckle a third of the way from the index (0, 0) to the pinky (30, 0): (10, 0).
+  // From the pose: halfway along the palm. Middle knuckle a third of the way from the index
+  // (0, 0) to the pinky (30, 0): (10, 0).
   const auto region = handRegionFromPose({10, 300}, {0, 0}, {30, 0});
   ASSERT_TRUE(region);
   expectNear(region->center, {10, 150}, 1e-4F);
