@@ -71,7 +71,7 @@ class FileCameraTest : public ::testing::Test {
   std::vector<CaptureNotice> notices_;
 };
 
-TEST_F(FileCameraTest, IsOneCameraWithOneFormat) {
+TEST_F(FileCameraTest, IsOneCameraWithOneFormatPlayingEveryFrameInRealTimeThenStopping) {
   make(false);
   EXPECT_EQ(camera_->cameras(), (std::vector<std::string>{"file:" + video().string()}));
   EXPECT_EQ(camera_->formats(), (std::vector<DeviceFormat>{{64, 36, "BGR3", false, {{1, 10}}}}));
@@ -82,10 +82,7 @@ TEST_F(FileCameraTest, IsOneCameraWithOneFormat) {
   EXPECT_EQ(camera_->open("file:/elsewhere.avi")->kind, CaptureError::Kind::missing);
   FileCamera absent(clock_, folder_ / "absent.avi", false);
   EXPECT_EQ(absent.open(FileCamera::identifier(folder_ / "absent.avi"))->kind, CaptureError::Kind::missing);
-}
 
-TEST_F(FileCameraTest, PlaysEveryFrameInRealTimeAtTheVideosRateThenStops) {
-  make(false);
   camera_->setFrameRate(10);
   camera_->startRunning();
   EXPECT_TRUE(camera_->isRunning());

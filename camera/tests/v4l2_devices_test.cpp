@@ -8,14 +8,12 @@
 namespace kestrel {
 namespace {
 
-TEST(V4l2Devices, VideoNodesInNumberOrder) {
+TEST(V4l2Devices, VideoNodesInNumberOrderAndTheirIdentifiersFromLinksOrCardAndBus) {
   EXPECT_EQ(V4l2Devices::videoNodes({"video10", "vbi0", "video2", "video", "video0", "videoX", "video1a", "video-1",
                                      "media0", "video1"}),
             (std::vector<std::string>{"video0", "video1", "video2", "video10"}));
   EXPECT_TRUE(V4l2Devices::videoNodes({}).empty());
-}
 
-TEST(V4l2Devices, IdentifiersFromLinksOrCardAndBus) {
   const std::vector<std::pair<std::string, std::string>> links = {
       {"usb-Chicony_Integrated_Camera_0001-video-index1", "/dev/video1"},
       {"usb-Chicony_Integrated_Camera_0001-video-index0", "/dev/video0"},

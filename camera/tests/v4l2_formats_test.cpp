@@ -6,7 +6,7 @@
 namespace kestrel {
 namespace {
 
-TEST(V4l2Formats, NamesAndHandlesPixelFormats) {
+TEST(V4l2Formats, NamesAndHandlesPixelFormatsAndThePresetAsksForTheFirstReadable) {
   EXPECT_EQ(V4l2Formats::fourccText(V4L2_PIX_FMT_NV12), "NV12");
   EXPECT_EQ(V4l2Formats::fourccText(V4L2_PIX_FMT_MJPEG), "MJPG");
   EXPECT_EQ(V4l2Formats::fourccText(0x00313233), "321?");
@@ -25,6 +25,11 @@ TEST(V4l2Formats, NamesAndHandlesPixelFormats) {
     EXPECT_EQ(V4l2Formats::handled(c.fourcc), c.handled) << V4l2Formats::fourccText(c.fourcc);
     EXPECT_EQ(V4l2Formats::isYUV420(c.fourcc), c.yuv420) << V4l2Formats::fourccText(c.fourcc);
   }
+  // The preset asks for the first readable format.
+  EXPECT_EQ(V4l2Formats::presetFourcc({V4L2_PIX_FMT_H264, V4L2_PIX_FMT_MJPEG, V4L2_PIX_FMT_YUYV}), V4L2_PIX_FMT_MJPEG);
+  EXPECT_EQ(V4l2Formats::presetFourcc({V4L2_PIX_FMT_YUYV, V4L2_PIX_FMT_MJPEG}), V4L2_PIX_FMT_YUYV);
+  EXPECT_EQ(V4l2Formats::presetFourcc({V4L2_PIX_FMT_H264}), std::nullopt);
+  EXPECT_EQ(V4l2Formats::presetFourcc({}), std::nullopt);
 }
 
 TEST(V4l2Formats, RateRangesFromFrameIntervals) {
@@ -92,13 +97,6 @@ TEST(V4l2Formats, StepwiseSizesAreTheCommonOnesThatFitThenTheLargest) {
             (std::vector<FrameSize>{{640, 360}, {640, 480}, {800, 600}}));
   EXPECT_EQ(V4l2Formats::stepwiseSizes({1, 1}, {1280, 720}, {0, 0}),
             (std::vector<FrameSize>{{640, 360}, {640, 480}, {1280, 720}}));  // continuous
-}
-
-TEST(V4l2Formats, ThePresetAsksForTheFirstReadableFormat) {
-  EXPECT_EQ(V4l2Formats::presetFourcc({V4L2_PIX_FMT_H264, V4L2_PIX_FMT_MJPEG, V4L2_PIX_FMT_YUYV}), V4L2_PIX_FMT_MJPEG);
-  EXPECT_EQ(V4l2Formats::presetFourcc({V4L2_PIX_FMT_YUYV, V4L2_PIX_FMT_MJPEG}), V4L2_PIX_FMT_YUYV);
-  EXPECT_EQ(V4l2Formats::presetFourcc({V4L2_PIX_FMT_H264}), std::nullopt);
-  EXPECT_EQ(V4l2Formats::presetFourcc({}), std::nullopt);
 }
 
 }  // namespace
