@@ -53,7 +53,7 @@ void expectFinishLine(const std::string& line, const std::string& video, const f
   EXPECT_TRUE(std::regex_match(line, pattern)) << line;
 }
 
-TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideo) {
+TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideoAndAFailureKeepsTheEarlierFile) {
   TempFolder temp;
   const fs::path video = temp / "clip.avi";
   const cv::Size size = writeVideo(video);
@@ -85,6 +85,23 @@ TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideo) {
     // What the analyzer finds in a photo is its own test; the conversion asks for the landmarks.
     EXPECT_EQ(frame.landmarks.size(), 7U);
   }
+
+  // A failed conversion keeps the earlier file.
+  const fs::path bad = temp / "bad.avi";
+  writeFileAtomically(bad, "this is no video");
+  const Finished failed = run(temp, {"convert", "--video", bad.string(), "--out", out.string()});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(failed.out, "");
+  EXPECT_EQ(failed.err, "kestrel-fixtures: " + bad.string() + " cannot be opened as a video\n");
+  EXPECT_EQ(readFile(out), text);
+
+  const Finished missing = run(temp, {"convert", "--video", (temp / "none.avi").string()});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err, "kestrel-fixtures: cannot read video " + (temp / "none.avi").string() + "\n");
+
+  const Finished outAlone = run(temp, {"convert", "--out", out.string()});
+  EXPECT_EQ(outAlone.status, 2);
+  EXPECT_NE(outAlone.err.find("--out requires --video"), std::string::npos) << outAlone.err;
 }
 
 TEST(KestrelFixturesConvert, ConvertsTheIndexedVideosUntilTheyAreReady) {
@@ -130,28 +147,6 @@ TEST(KestrelFixturesConvert, ConvertsTheIndexedVideosUntilTheyAreReady) {
   EXPECT_NE(changed.out.find("clip.avi: 10 frames in"), std::string::npos) << changed.out;
   EXPECT_EQ(changed.err, "kestrel-fixtures: " + (root / "videos" / "gone.avi").string() +
                              " is not the video indexed (its SHA-256 differs)\n");
-}
-
-TEST(KestrelFixturesConvert, AFailedConversionKeepsTheEarlierFile) {
-  TempFolder temp;
-  const fs::path bad = temp / "bad.avi";
-  writeFileAtomically(bad, "this is no video");
-  const fs::path out = temp / "bad.skeleton.json";
-  writeFileAtomically(out, "the earlier file");
-
-  const Finished result = run(temp, {"convert", "--video", bad.string(), "--out", out.string()});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "kestrel-fixtures: " + bad.string() + " cannot be opened as a video\n");
-  EXPECT_EQ(readFile(out), "the earlier file");
-
-  const Finished missing = run(temp, {"convert", "--video", (temp / "none.avi").string()});
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_EQ(missing.err, "kestrel-fixtures: cannot read video " + (temp / "none.avi").string() + "\n");
-
-  const Finished outAlone = run(temp, {"convert", "--out", out.string()});
-  EXPECT_EQ(outAlone.status, 2);
-  EXPECT_NE(outAlone.err.find("--out requires --video"), std::string::npos) << outAlone.err;
 }
 
 }  // namespace

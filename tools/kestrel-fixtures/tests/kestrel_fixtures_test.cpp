@@ -69,7 +69,7 @@ struct Replay {
   }
 };
 
-TEST(KestrelFixturesReplay, WritesTheDayLogsNamedByEpochAndZone) {
+TEST(KestrelFixturesReplay, WritesTheDayLogsNamedByEpochAndZoneThatTodayShows) {
   Replay replay;
   const Finished result = run(replay.temp, replay.arguments());
   ASSERT_EQ(result.status, 0) << result.err;
@@ -83,6 +83,15 @@ TEST(KestrelFixturesReplay, WritesTheDayLogsNamedByEpochAndZone) {
   EXPECT_EQ(lines[4]["baselineId"], "set-1");
   EXPECT_EQ(lines[4]["head"]["verdict"], "BAD");
 
+  // What the Today tab shows of that day, and of the next, where the replay wrote nothing.
+  const Finished today = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-05T18:00:00Z"});
+  EXPECT_EQ(today.status, 0) << today.err;
+  EXPECT_EQ(today.out, "Today's score: 50 %\nTarget 80 %\n09:00  Too close to the screen · sit back · < 1 min\n");
+  const Finished other = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-06T01:00:00+02:00",
+                                           "--tz", "Europe/Athens"});
+  EXPECT_EQ(other.status, 0) << other.err;
+  EXPECT_EQ(other.out, "Today's score: —\nTarget 80 %\nNo alerts today.\n");
+
   Replay late;
   const Finished zoned =
       run(late.temp, late.arguments({{"--epoch", "2026-01-05T23:59:30+01:00"}, {"--tz", "Europe/Berlin"}}));
@@ -94,19 +103,6 @@ TEST(KestrelFixturesReplay, WritesTheDayLogsNamedByEpochAndZone) {
   EXPECT_EQ(before[0]["t"], "2026-01-05T23:59:30+01:00");
   EXPECT_EQ(after.front()["t"], "2026-01-06T00:00:00+01:00");
   EXPECT_EQ(before.size() + after.size(), 11u);
-}
-
-TEST(KestrelFixturesToday, ShowsTheScoreTargetAndAlertsOfTheDay) {
-  Replay replay;
-  ASSERT_EQ(run(replay.temp, replay.arguments()).status, 0);
-  const Finished today = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-05T18:00:00Z"});
-  EXPECT_EQ(today.status, 0) << today.err;
-  EXPECT_EQ(today.out, "Today's score: 50 %\nTarget 80 %\n09:00  Too close to the screen · sit back · < 1 min\n");
-
-  const Finished other = run(replay.temp, {"today", "--log-dir", replay.data, "--at", "2026-01-06T01:00:00+02:00",
-                                      "--tz", "Europe/Athens"});
-  EXPECT_EQ(other.status, 0) << other.err;
-  EXPECT_EQ(other.out, "Today's score: —\nTarget 80 %\nNo alerts today.\n");
 }
 
 TEST(KestrelFixturesArguments, BadArgumentsAndUnreadableFilesExitWithTwo) {
