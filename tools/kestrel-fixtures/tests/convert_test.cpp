@@ -124,17 +124,20 @@ TEST(KestrelFixturesConvert, ConvertsTheIndexedVideosUntilTheyAreReady) {
   expectFinishLine(first.out.substr(0, first.out.size() - 1), "clip.avi", out);
   EXPECT_EQ(first.err, "kestrel-fixtures: " + (root / "videos" / "gone.avi").string() + " cannot be read\n");
 
-  // A skeleton file that is no JSON reads as of the wrong schema; a required replay fails on it.
+  // A skeleton file that is no JSON reads as of the wrong schema. A required replay fails, here
+  // on a folder of skeleton files that has none.
   writeFileAtomically(root / "skeletons" / "gone.skeleton.json", "not json");
   const Finished status = run(temp, {"status"}, environment);
   EXPECT_EQ(status.status, 0);
   EXPECT_EQ(status.out,
             "clip.avi: ready\ngone.avi: wrong schema\n"
             "skip: skeleton not usable \u2014 gone.avi: wrong schema; run kestrel-fixtures convert\n");
-  const Finished required = run(temp, {"status", "--required"}, environment);
+  const Finished required =
+      run(temp, {"status", "--required", "--skeletons", (temp / "elsewhere").string()}, environment);
   EXPECT_EQ(required.status, 1);
-  EXPECT_EQ(required.out.substr(required.out.find("fail:")),
-            "fail: skeleton not usable \u2014 gone.avi: wrong schema; run kestrel-fixtures convert\n");
+  EXPECT_EQ(required.out,
+            "clip.avi: missing\ngone.avi: missing\n"
+            "fail: skeleton not usable \u2014 clip.avi: missing (+1 more); run kestrel-fixtures convert\n");
 
   const Finished again = run(temp, {"convert"}, environment);
   EXPECT_EQ(again.status, 1);
