@@ -55,7 +55,7 @@ TEST(FakeCamera, AnUnpluggedCameraTellsItsLossOnceAndComesBackWhenPlugged) {
   rig.camera.startRunning();  // the lost camera cannot stream
   EXPECT_EQ(rig.notices, (std::vector<CaptureNotice>{{CaptureNoticeKind::runtimeError, ""}}));
   EXPECT_FALSE(rig.camera.isRunning());
-  EXPECT_EQ(rig.camera.open("vivid @ platform:vivid-000")->kind, CaptureError::Kind::missing);
+  EXPECT_EQ(rig.camera.open("vivid @ platform:vivid-000").value().kind, CaptureError::Kind::missing);
 
   rig.notices.clear();
   rig.camera.plug(webcam("vivid @ platform:vivid-000"));
