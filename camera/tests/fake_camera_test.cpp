@@ -38,7 +38,6 @@ TEST(FakeCamera, AnUnpluggedCameraTellsItsLossOnceAndComesBackWhenPlugged) {
   EXPECT_TRUE(rig.notices.empty());
 
   ASSERT_EQ(rig.camera.open("vivid @ platform:vivid-000"), std::nullopt);
-  ASSERT_TRUE(rig.camera.setActiveFormat(0));
   rig.camera.setFrameRate(10);
   rig.camera.startRunning();
   rig.advance(1);
@@ -56,9 +55,7 @@ TEST(FakeCamera, AnUnpluggedCameraTellsItsLossOnceAndComesBackWhenPlugged) {
   rig.camera.startRunning();  // the lost camera cannot stream
   EXPECT_EQ(rig.notices, (std::vector<CaptureNotice>{{CaptureNoticeKind::runtimeError, ""}}));
   EXPECT_FALSE(rig.camera.isRunning());
-  EXPECT_EQ(rig.camera.starts(), 1);
-  ASSERT_TRUE(rig.camera.open("vivid @ platform:vivid-000"));
-  EXPECT_EQ(rig.camera.open("vivid @ platform:vivid-000")->kind, CaptureError::Kind::missing);
+  EXPECT_EQ(rig.camera.open("vivid @ platform:vivid-000").value().kind, CaptureError::Kind::missing);
 
   rig.notices.clear();
   rig.camera.plug(webcam("vivid @ platform:vivid-000"));

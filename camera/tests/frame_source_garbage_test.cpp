@@ -4,19 +4,15 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
-#include "camera/frame_source.hpp"
 #include "camera/raw_frame.hpp"
-#include "testing/fake_camera.hpp"
-#include "testing/manual_clock.hpp"
-#include "testing/manual_executor.hpp"
-#include "testing/recording_log.hpp"
+#include "camera/tests/frame_source_rig.hpp"
 
 namespace kestrel {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-constexpr Instant noon = 1773057600;  // 2026-03-09 12:00:00 UTC
+using testing::noon;
+using testing::Rig;
 
 Bytes jpegOf(int width, int height) {
   Bytes bytes;
@@ -51,6 +47,10 @@ Bytes withoutSegments(const Bytes& jpeg, std::uint8_t marker) {
   return out;
 }
 
+// A frame header of no width, after which the decoder once read no image at all.
+const Bytes noWidth = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x10, 0x00, 0x00, 0x01, 0x01,
+                       0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
+
 TEST(FrameSourceGarbage, SizesAndStridesThatDoNotFitGiveNoFrame) {
   // As a driver could report them: rows that overflow the arithmetic of row lengths, a row
   // length below the width, an odd size for 4:2:0 chroma.
@@ -62,10 +62,8 @@ TEST(FrameSourceGarbage, SizesAndStridesThatDoNotFitGiveNoFrame) {
     bool keepYUV420;
   };
   const Case cases[] = {
-      {V4L2_PIX_FMT_YUYV, 1073741883, 2, 0, false},  {V4L2_PIX_FMT_BGR24, 1697775873, 2, 0, false},
-      {V4L2_PIX_FMT_RGB24, 1697775873, 1, 0, false}, {V4L2_PIX_FMT_BGR24, 1023410177, 2, 4, false},
-      {V4L2_PIX_FMT_NV12, 32772, 2, 6, true},        {V4L2_PIX_FMT_YUV420, 5, 2, 0, true},
-      {V4L2_PIX_FMT_NV12, 4, 3, 4, true},
+      {V4L2_PIX_FMT_YUYV, 1073741883, 2, 0, false}, {V4L2_PIX_FMT_BGR24, 1023410177, 2, 4, false},
+      {V4L2_PIX_FMT_YUV420, 5, 2, 0, true},          {V4L2_PIX_FMT_NV12, 4, 3, 4, true},
   };
   MjpegDecoder jpeg;
   const Bytes bytes(64, 0);
@@ -78,9 +76,6 @@ TEST(FrameSourceGarbage, SizesAndStridesThatDoNotFitGiveNoFrame) {
   const Bytes image = jpegOf(32, 16);
   EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 15, 0, image}, false, jpeg), std::nullopt);
   EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 0, 0, 0, withClaimedSize(image, 60000, 60000)}, false, jpeg), std::nullopt);
-  // A frame header of no width, after which the decoder once read no image at all.
-  const Bytes noWidth = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x10, 0x00, 0x00, 0x01, 0x01,
-                         0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
   EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, noWidth}, false, jpeg), std::nullopt);
   const auto fits = frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, image}, false, jpeg);
   ASSERT_TRUE(fits);
@@ -90,38 +85,7 @@ TEST(FrameSourceGarbage, SizesAndStridesThatDoNotFitGiveNoFrame) {
 }
 
 TEST(FrameSourceGarbage, BadMotionJpegFramesAreSkippedAndTheGoodOnesAnalysed) {
-  ManualClock clock(noon - 1);
-  ManualExecutor main;
-  RecordingLog log;
-  const FakeCamera::Camera webcam{"usb-webcam", {{640, 480, "MJPG", false, {{1, 30}}}}, std::nullopt};
-  auto device = std::make_unique<FakeCamera>(clock, std::vector{webcam});
-  FakeCamera& camera = *device;
-  std::vector<std::pair<int, int>> analysed;  // the sizes of the frames that reached the analysis
-  FrameSource source(
-      std::move(device),
-      [&](const Frame& frame) {
-        analysed.emplace_back(frame.width, frame.height);
-        Measurements m;
-        m.frameWidth = frame.width;
-        return m;
-      },
-      clock, main, log);
-  std::vector<Instant> checks;
-  std::vector<std::vector<Measurements>> bursts;
-  source.onCheckFrame = [&](Measurements, double, Instant at, std::shared_ptr<const FrameCopy>) {
-    checks.push_back(at);
-  };
-  const auto settle = [&] {
-    do {
-      source.flush();
-    } while (main.runPending() > 0);
-  };
-  clock.setSettle(settle);
-  struct Unsettle {
-    ManualClock& clock;
-    ~Unsettle() { clock.setSettle({}); }
-  } unsettle{clock};
-
+  Rig rig({{"usb-webcam", {{640, 480, "MJPG", false, {{1, 30}}}}, std::nullopt}});
   const Bytes good = jpegOf(32, 16);
   Bytes random(3000);
   std::uint32_t state = 12345;
@@ -134,37 +98,35 @@ TEST(FrameSourceGarbage, BadMotionJpegFramesAreSkippedAndTheGoodOnesAnalysed) {
       withClaimedSize(good, 60000, 60000),                                               // oversized
       random,
       Bytes{0xFF, 0xD8, 0xFF, 0xD9},  // an image with nothing in it
-      Bytes{0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x10, 0x00, 0x00, 0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA,
-            0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00},  // no width
+      noWidth,
   };
   std::vector<Bytes> sent = garbage;
   sent.push_back(good);
-  camera.sendMotionJpeg(sent);
-  source.start(std::nullopt);
-  settle();
-  clock.advanceTo(noon + 10);
+  rig.camera->sendMotionJpeg(sent);
+  rig.source->start(std::nullopt);
+  rig.advanceTo(noon + 10);
   // The check waited for the first readable frame.
-  EXPECT_EQ(analysed, (std::vector<std::pair<int, int>>{{32, 16}}));
-  ASSERT_EQ(checks.size(), 1U);
+  EXPECT_EQ(rig.analyses, 1);
+  ASSERT_EQ(rig.checks.size(), 1U);
+  EXPECT_EQ(rig.checks[0].measurements.frameWidth, 32);
+  EXPECT_EQ(rig.checks[0].measurements.frameHeight, 16);
 
   // A burst of ten frames a second: the bad ones use up their places, only the good ones count.
   sent = {good};
   sent.insert(sent.end(), garbage.begin(), garbage.end());
   sent.push_back(stale);
   sent.push_back(good);
-  camera.sendMotionJpeg(sent);
-  settle();
-  source.collectFrames(static_cast<std::int64_t>(sent.size()), 0.1,
-                       [&](std::vector<Measurements> frames, double) { bursts.push_back(std::move(frames)); });
-  settle();
-  clock.advanceTo(noon + 12);
-  settle();
-  ASSERT_EQ(bursts.size(), 1U);
-  EXPECT_EQ(bursts[0].size(), 3U);
-  EXPECT_EQ(analysed.size(), 4U);
-  for (const auto& size : analysed) EXPECT_EQ(size, (std::pair{32, 16}));
-  EXPECT_EQ(camera.buffersOut(), 0);
-  EXPECT_EQ(camera.framesDropped(), 0);
+  rig.camera->sendMotionJpeg(sent);
+  rig.settle();
+  rig.collect(static_cast<std::int64_t>(sent.size()), 0.1);
+  rig.advanceTo(noon + 12);
+  rig.settle();
+  ASSERT_EQ(rig.bursts.size(), 1U);
+  ASSERT_EQ(rig.bursts[0].size(), 3U);
+  for (const auto& m : rig.bursts[0]) EXPECT_EQ((std::pair{m.frameWidth, m.frameHeight}), (std::pair{32.0, 16.0}));
+  EXPECT_EQ(rig.analyses, 4);
+  EXPECT_EQ(rig.camera->buffersOut(), 0);
+  EXPECT_EQ(rig.camera->framesDropped(), 0);
 }
 
 }  // namespace

@@ -3,122 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
-#include <set>
 
-#include "testing/fake_camera.hpp"
-#include "testing/manual_clock.hpp"
-#include "testing/manual_executor.hpp"
-#include "testing/recording_log.hpp"
+#include "camera/tests/frame_source_rig.hpp"
 
 namespace kestrel {
 namespace {
 
-constexpr Instant noon = 1773057600;  // 2026-03-09 12:00:00 UTC
-
-DeviceFormat format(int width, int height, const char* pixelFormat, bool yuv420,
-                    std::vector<FrameRateRange> rates = {{1, 30}}) {
-  return {width, height, pixelFormat, yuv420, std::move(rates)};
-}
-
-FakeCamera::Camera laptopCamera(std::vector<FrameRateRange> rates = {{1, 30}}) {
-  return {"usb-laptop", {format(1280, 720, "NV12", true, std::move(rates))}, std::nullopt};
-}
-
-// The frame source on a fake camera, in simulated time, with the test as its main thread.
-// The fake analysis notes in `meanLuma` how many seconds after `origin` it ran, and fails
-// on the calls the test names.
-struct Rig {
-  ManualClock clock;
-  ManualExecutor main;
-  RecordingLog log;
-  FakeCamera* camera = nullptr;
-  std::unique_ptr<FrameSource> source;
-
-  Instant origin = 0;
-  std::int64_t analyses = 0;
-  std::set<std::int64_t> failingAnalyses;
-
-  struct Check {
-    Measurements measurements;
-    Instant at = 0;
-    std::shared_ptr<const FrameCopy> copy;
-  };
-  std::vector<Instant> arrivals;
-  std::vector<Check> checks;
-  std::vector<std::string> missing;
-  std::int64_t connected = 0;
-  std::vector<std::vector<Measurements>> bursts;
-  bool burstAfterCheck = false;  // act like the controller: a burst of 3 after each check
-
-  explicit Rig(std::vector<FakeCamera::Camera> cameras = {laptopCamera()}, Instant start = noon - 1)
-      : clock(start), origin(start) {
-    auto device = std::make_unique<FakeCamera>(clock, std::move(cameras));
-    camera = device.get();
-    source = std::make_unique<FrameSource>(
-        std::move(device),
-        [this](const Frame& frame) {
-          ++analyses;
-          if (failingAnalyses.count(analyses) != 0) throw std::runtime_error("no analysis");
-          Measurements m;
-          m.frameWidth = frame.width;
-          m.frameHeight = frame.height;
-          m.meanLuma = clock.now() - origin;
-          return m;
-        },
-        clock, main, log);
-    source->onFrameArrived = [this](Instant at) { arrivals.push_back(at); };
-    source->onCheckFrame = [this](Measurements m, double, Instant at, std::shared_ptr<const FrameCopy> copy) {
-      checks.push_back({std::move(m), at, std::move(copy)});
-      if (burstAfterCheck) collect(3, 0.5);
-    };
-    source->onCameraMissing = [this](std::string reason) { missing.push_back(std::move(reason)); };
-    source->onCameraConnected = [this] { ++connected; };
-    clock.setSettle([this] { settle(); });
-  }
-
-  ~Rig() {
-    clock.setSettle({});
-    source.reset();
-  }
-
-  void settle() {
-    do {
-      source->flush();
-    } while (main.runPending() > 0);
-  }
-
-  void collect(std::int64_t count, Seconds spacing) {
-    origin = clock.now();
-    source->collectFrames(count, spacing,
-                          [this](std::vector<Measurements> frames, double) { bursts.push_back(std::move(frames)); });
-  }
-
-  // Starts the camera and lets it take its first check, at noon.
-  void startThroughFirstCheck() {
-    source->start(std::nullopt);
-    advanceTo(noon);
-  }
-
-  // Lets the work already asked for run first, so that it sees the time it was asked at.
-  void advanceTo(Instant instant) {
-    settle();
-    clock.advanceTo(instant);
-  }
-
-  std::vector<std::string> messages() const { return log.messages(); }
-  bool logged(const std::string& message) const {
-    const auto all = messages();
-    return std::find(all.begin(), all.end(), message) != all.end();
-  }
-};
-
-// When each frame of a burst was analysed, in seconds after the burst was asked for.
-std::vector<double> times(const std::vector<Measurements>& frames) {
-  std::vector<double> result;
-  for (const auto& frame : frames) result.push_back(frame.meanLuma);
-  return result;
-}
+using namespace testing;
 
 TEST(FrameSource, ChoosesTheFormatOrFallsBackToThePreset) {
   struct Case {
@@ -196,22 +87,23 @@ TEST(FrameSource, AFormatWithoutRatesOrARefusedRateLeavesTheRateAlone) {
   }
 }
 
-TEST(FrameSource, StartsOnlyAPinnedCameraThatIsThere) {
+TEST(FrameSource, StartsOnlyAPinnedCameraThatIsThereAndSaysWhyNot) {
   struct Case {
     const char* what;
     std::vector<FakeCamera::Camera> cameras;
     std::optional<std::string> pinned;
     std::optional<std::string> started;
+    std::string failure;
   };
   const FakeCamera::Camera a{"usb-a", {format(1280, 720, "NV12", true)}, std::nullopt};
   const FakeCamera::Camera b{"usb-b", {format(1280, 720, "NV12", true)}, std::nullopt};
   const FakeCamera::Camera denied{"usb-c", {}, CaptureError{CaptureError::Kind::denied, "permission denied"}};
   const Case cases[] = {
-      {"the first", {a, b}, std::nullopt, "usb-a"},
-      {"the pinned one", {a, b}, "usb-b", "usb-b"},
-      {"the pinned one is absent", {a, b}, "usb-x", std::nullopt},
-      {"no camera", {}, std::nullopt, std::nullopt},
-      {"it cannot be opened", {denied, a}, std::nullopt, std::nullopt},
+      {"the first", {a, b}, std::nullopt, "usb-a", ""},
+      {"the pinned one", {a, b}, "usb-b", "usb-b", ""},
+      {"the pinned one is absent", {a, b}, "usb-x", std::nullopt, "the camera usb-x is not connected"},
+      {"no camera", {}, std::nullopt, std::nullopt, "no camera is connected"},
+      {"it cannot be opened", {denied, a}, std::nullopt, std::nullopt, "permission denied"},
   };
   for (const auto& c : cases) {
     Rig rig(c.cameras);
@@ -219,42 +111,38 @@ TEST(FrameSource, StartsOnlyAPinnedCameraThatIsThere) {
     EXPECT_EQ(rig.camera->openCamera(), c.started) << c.what;
     EXPECT_EQ(rig.camera->isRunning(), c.started.has_value()) << c.what;
     EXPECT_EQ(rig.source->deviceID(), c.started) << c.what;
+    EXPECT_EQ(rig.source->startFailure(), c.failure) << c.what;
     if (!c.started) {
       EXPECT_TRUE(rig.messages().empty()) << c.what;
     }
   }
 }
 
-TEST(FrameSource, TakesNoCheckInTheFirstSecondAndReportsArrivalsOnceASecond) {
-  Rig rig({laptopCamera({{4, 30}})}, noon);  // idle at 4 frames a second
+TEST(FrameSource, TakesNoCheckInTheFirstSecondAfterAStartOrRestartAndReportsArrivalsOnceASecond) {
+  Rig rig({{"usb-cam",
+            {format(1920, 1080, "BGR3", false, {{4, 30}}), format(1280, 720, "NV12", true, {{4, 30}})},
+            std::nullopt}},
+          noon);  // idle at 4 frames a second
+  rig.source->setCheckInterval(15);
   rig.source->start(std::nullopt);
   rig.advanceTo(noon + 0.75);
   EXPECT_TRUE(rig.checks.empty());
   rig.advanceTo(noon + 2.5);
   ASSERT_EQ(rig.checks.size(), 1U);
   EXPECT_EQ(rig.checks[0].at, noon + 1.0);  // settled after exactly one second
-  EXPECT_EQ(rig.checks[0].copy, nullptr);
   EXPECT_EQ(rig.checks[0].measurements.frameWidth, 16);
   EXPECT_EQ(rig.arrivals, (std::vector<Instant>{noon + 0.25, noon + 1.25, noon + 2.25}));
   EXPECT_EQ(rig.analyses, 1);  // frames between checks are not analysed
-}
 
-TEST(FrameSource, ARestartKeepsTheFormatAndWaitsASecondBeforeTheNextCheck) {
-  Rig rig({{"usb-cam",
-            {format(1920, 1080, "BGR3", false, {{4, 30}}), format(1280, 720, "NV12", true, {{4, 30}})},
-            std::nullopt}});
-  rig.source->setCheckInterval(15);
-  rig.startThroughFirstCheck();
-  ASSERT_EQ(rig.checks.size(), 1U);
-  rig.advanceTo(noon + 14.5);
+  rig.advanceTo(noon + 15.5);
   EXPECT_EQ(rig.source->start(std::nullopt), "usb-cam");  // the controller restarts the camera
   EXPECT_EQ(rig.camera->starts(), 2);
-  EXPECT_EQ(rig.camera->activeFormatIndex(), 1U);
+  EXPECT_EQ(rig.camera->activeFormatIndex(), 1U);  // the format it had
   EXPECT_EQ(rig.camera->frameRate(), 4);
-  rig.advanceTo(noon + 16);
+  rig.advanceTo(noon + 17);
   ASSERT_EQ(rig.checks.size(), 2U);
-  // Frames at 15.0 and 15.25 were due but came within a second of the restart.
-  EXPECT_EQ(rig.checks[1].at, noon + 15.5);
+  // Frames at 16.0 and 16.25 were due but came within a second of the restart.
+  EXPECT_EQ(rig.checks[1].at, noon + 16.5);
   EXPECT_TRUE(rig.missing.empty());
 }
 
@@ -323,24 +211,11 @@ TEST(FrameSource, BurstsEndEarlyReplacedOrEmpty) {
   EXPECT_EQ(times(replaced.bursts[0]), (std::vector<double>{0.5}));
 }
 
-TEST(FrameSource, CopiesCheckFramesOnlyWhenAsked) {
+TEST(FrameSource, ChecksCanBeSwitchedOffAndCopyTheirFramesOnlyWhenAsked) {
   Rig rig;
   Frame picture{2, 2, PixelFormat::nv12, {Plane{{1, 2, 0, 3, 4, 0}, 3}, Plane{{5, 6}, 2}}};
   rig.camera->setPicture(picture);
   rig.source->setCopyCheckFrames(true);
-  rig.startThroughFirstCheck();
-  ASSERT_EQ(rig.checks.size(), 1U);
-  ASSERT_NE(rig.checks[0].copy, nullptr);
-  EXPECT_EQ(rig.checks[0].copy->buffer(), (Frame{2, 2, PixelFormat::nv12, {Plane{{1, 2, 3, 4}, 2}, Plane{{5, 6}, 2}}}));
-  rig.source->setCopyCheckFrames(false);
-  rig.source->setCheckInterval(15);
-  rig.advanceTo(noon + 15);
-  ASSERT_EQ(rig.checks.size(), 2U);
-  EXPECT_EQ(rig.checks[1].copy, nullptr);
-}
-
-TEST(FrameSource, ChecksCanBeSwitchedOff) {
-  Rig rig;
   rig.source->setChecksEnabled(false);
   rig.source->start(std::nullopt);
   rig.advanceTo(noon + 5);
@@ -348,14 +223,24 @@ TEST(FrameSource, ChecksCanBeSwitchedOff) {
   EXPECT_EQ(rig.analyses, 0);
   rig.source->setChecksEnabled(true);
   rig.advanceTo(noon + 6);
-  EXPECT_EQ(rig.checks.size(), 1U);
+  ASSERT_EQ(rig.checks.size(), 1U);
+  ASSERT_NE(rig.checks[0].copy, nullptr);
+  EXPECT_EQ(rig.checks[0].copy->buffer(), (Frame{2, 2, PixelFormat::nv12, {Plane{{1, 2, 3, 4}, 2}, Plane{{5, 6}, 2}}}));
+  rig.source->setCopyCheckFrames(false);
+  rig.source->setCheckInterval(15);
+  rig.advanceTo(rig.checks[0].at + 15);
+  ASSERT_EQ(rig.checks.size(), 2U);
+  EXPECT_EQ(rig.checks[1].copy, nullptr);
+  // Not dozing, a new interval plans no wake.
+  for (const auto& message : rig.messages()) EXPECT_EQ(message.find("replanned"), std::string::npos);
 }
 
-TEST(FrameSource, DozesAfterACheckAndWakesTwoAndAHalfSecondsBeforeTheNext) {
+TEST(FrameSource, DozesAfterACheckAndWakesTwoAndAHalfSecondsBeforeTheNextOrWhenASettingEndsIt) {
   Rig rig;
   rig.source->setCheckInterval(60);
   rig.source->start(std::nullopt);
   rig.source->dozeUntilNextCheck();  // no check taken yet: nothing
+  rig.source->endDoze();             // awake: nothing
   rig.settle();
   EXPECT_TRUE(rig.camera->isRunning());
   rig.advanceTo(noon);
@@ -374,6 +259,30 @@ TEST(FrameSource, DozesAfterACheckAndWakesTwoAndAHalfSecondsBeforeTheNext) {
   ASSERT_EQ(rig.checks.size(), 2U);
   EXPECT_EQ(rig.checks[1].at, noon + 60.5);  // the first settled frame at or after 12:01:00
   EXPECT_TRUE(rig.missing.empty());
+
+  // Ending the doze (a setting changed) wakes the camera at once.
+  rig.source->dozeUntilNextCheck();
+  rig.advanceTo(noon + 70);
+  EXPECT_FALSE(rig.camera->isRunning());
+  rig.source->endDoze();
+  rig.settle();
+  EXPECT_TRUE(rig.camera->isRunning());
+  EXPECT_EQ(rig.messages().back(), "camera doze ended reason=setting");
+  EXPECT_EQ(rig.camera->starts(), 3);
+
+  // A new interval while dozing replans the wake; the wake of the first plan does nothing.
+  rig.source->dozeUntilNextCheck();
+  rig.advanceTo(noon + 80);
+  rig.source->setCheckInterval(120);
+  rig.settle();
+  EXPECT_EQ(rig.messages().back(), "camera doze replanned wake=97");
+  rig.advanceTo(noon + 120);
+  EXPECT_FALSE(rig.camera->isRunning());
+  rig.advanceTo(noon + 177.5);
+  EXPECT_TRUE(rig.camera->isRunning());
+  rig.advanceTo(noon + 181);
+  ASSERT_EQ(rig.checks.size(), 3U);
+  EXPECT_EQ(rig.checks[2].at, noon + 180.5);
 }
 
 TEST(FrameSource, DozesOnlyWhenRunningWithChecksAndNoBurst) {
@@ -392,45 +301,6 @@ TEST(FrameSource, DozesOnlyWhenRunningWithChecksAndNoBurst) {
     EXPECT_EQ(rig.camera->isRunning(), running) << what;  // no doze, and no wake was planned
     for (const auto& message : rig.messages()) EXPECT_EQ(message.find("doze"), std::string::npos) << what;
   }
-}
-
-TEST(FrameSource, AnIntervalChangeWhileDozingReplansTheWake) {
-  Rig rig;
-  rig.source->setCheckInterval(60);
-  rig.startThroughFirstCheck();
-  rig.source->dozeUntilNextCheck();
-  rig.advanceTo(noon + 10);
-  rig.source->setCheckInterval(120);
-  rig.settle();
-  EXPECT_EQ(rig.messages().back(), "camera doze replanned wake=107");
-  rig.advanceTo(noon + 100);
-  EXPECT_FALSE(rig.camera->isRunning());  // the wake of the first plan did nothing
-  rig.advanceTo(noon + 117.5);
-  EXPECT_TRUE(rig.camera->isRunning());
-  rig.advanceTo(noon + 121);
-  ASSERT_EQ(rig.checks.size(), 2U);
-  EXPECT_EQ(rig.checks[1].at, noon + 120.5);
-
-  Rig awake;  // not dozing: only the interval changes
-  awake.startThroughFirstCheck();
-  awake.source->setCheckInterval(30);
-  awake.advanceTo(noon + 31);
-  EXPECT_EQ(awake.checks.size(), 2U);
-  for (const auto& message : awake.messages()) EXPECT_EQ(message.find("replanned"), std::string::npos);
-}
-
-TEST(FrameSource, EndDozeWakesTheCameraAtOnce) {
-  Rig rig;
-  rig.startThroughFirstCheck();
-  rig.source->endDoze();  // awake: nothing
-  rig.source->dozeUntilNextCheck();
-  rig.advanceTo(noon + 5);
-  EXPECT_FALSE(rig.camera->isRunning());
-  rig.source->endDoze();
-  rig.settle();
-  EXPECT_TRUE(rig.camera->isRunning());
-  EXPECT_EQ(rig.messages().back(), "camera doze ended reason=setting");
-  EXPECT_EQ(rig.camera->starts(), 2);
 }
 
 TEST(FrameSource, AStopNoticeIsAFailureOnlyWhenNobodyAskedForTheStop) {
@@ -514,13 +384,14 @@ TEST(FrameSource, ASimulatedFailureStopsTheCameraAndHidesItForTheOutage) {
   EXPECT_EQ(rig.bursts, (std::vector<std::vector<Measurements>>{{}}));  // ended early
   rig.advanceTo(noon + 9.9);
   EXPECT_EQ(rig.source->start(std::nullopt), std::nullopt);
+  EXPECT_EQ(rig.source->startFailure(), "the camera failed");
   rig.advanceTo(noon + 10);
   EXPECT_EQ(rig.source->start(std::nullopt), "usb-laptop");
+  EXPECT_EQ(rig.source->startFailure(), "");
 }
 
 TEST(FrameSource, FramingIsGivenBackAtQuit) {
   Rig rig;
-  EXPECT_EQ(rig.source->deviceID(), std::nullopt);
   rig.source->start(std::nullopt);
   EXPECT_EQ(rig.camera->framingMode(), FramingMode::cooperative);
   rig.source->releaseCenterStage();

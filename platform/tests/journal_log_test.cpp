@@ -12,14 +12,15 @@
 namespace kestrel {
 namespace {
 
-TEST(JournalLog, SendsOneEntryWithThePrefixPriorityAndApplicationFields) {
+TEST(JournalLog, SendsOneEntryWithThePrefixPriorityAndFieldsElseWritesToTheFallback) {
   std::vector<std::vector<std::string>> sent;
+  int result = 0;
   std::ostringstream fallback;
   JournalLog log(
       "io.github.kestrel.Kestrel",
       [&](const std::vector<std::string>& fields) {
         sent.push_back(fields);
-        return 0;
+        return result;
       },
       fallback);
   log.notice("camera doze start wake=57");
@@ -32,11 +33,8 @@ TEST(JournalLog, SendsOneEntryWithThePrefixPriorityAndApplicationFields) {
   EXPECT_EQ(sent[1][1], "PRIORITY=6");
   EXPECT_EQ(sent[2][1], "PRIORITY=3");
   EXPECT_EQ(fallback.str(), "");
-}
 
-TEST(JournalLog, WritesToTheFallbackWhenNoJournalListens) {
-  std::ostringstream fallback;
-  JournalLog log("io.github.kestrel.Kestrel", [](const std::vector<std::string>&) { return -ENOENT; }, fallback);
+  result = -ENOENT;  // no journal listens
   log.notice("camera doze ended reason=wake");
   log.error("picture write failed alertId=a1: disk full");
   EXPECT_EQ(fallback.str(), "Larkspur camera doze ended reason=wake\nLarkspur picture write failed alertId=a1: disk full\n");

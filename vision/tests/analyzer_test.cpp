@@ -4,9 +4,9 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
-#include <opencv2/imgproc.hpp>
 #include <string>
 
 #include "core/judgement/head_chin_geometry.hpp"
@@ -32,12 +32,14 @@ struct FacePhoto {
   PixelPoint mouth;  // centre of the lips
   PixelPoint chin;
   double faceWidth;  // cheek to cheek at the ears
+  // Shoulder joints where the shirt's outline turns down into the arm, where it is visible.
+  std::optional<std::pair<PixelPoint, PixelPoint>> rightAndLeftShoulder;
 };
 
 const FacePhoto facePhotos[] = {
-    {"227943776_1.jpg", {175, 165}, {240, 168}, {205, 200}, {205, 235}, {210, 287}, 140},
-    {"230501201_1.jpg", {242, 362}, {365, 357}, {290, 435}, {300, 492}, {305, 595}, 315},
-    {"face_swapped.jpg", {127, 120}, {185, 122}, {150, 150}, {152, 170}, {155, 205}, 110},
+    {"227943776_1.jpg", {175, 165}, {240, 168}, {205, 200}, {205, 235}, {210, 287}, 140, {{{50, 360}, {390, 350}}}},
+    {"230501201_1.jpg", {242, 362}, {365, 357}, {290, 435}, {300, 492}, {305, 595}, 315, std::nullopt},
+    {"face_swapped.jpg", {127, 120}, {185, 122}, {150, 150}, {152, 170}, {155, 205}, 110, {{{40, 265}, {285, 258}}}},
 };
 
 std::string photoPath(const std::string& file) { return std::string(KESTREL_TEST_PHOTOS) + "/" + file; }
@@ -66,7 +68,7 @@ class AnalyzerOnPhotos : public ::testing::Test {
 
 std::unique_ptr<Analyzer> AnalyzerOnPhotos::analyzer_;
 
-TEST_F(AnalyzerOnPhotos, FindsTheFaceAroundItsFeatures) {
+TEST_F(AnalyzerOnPhotos, FindsTheFaceAndTheBodyBelowItAndMirrorsThem) {
   for (const auto& p : facePhotos) {
     SCOPED_TRACE(p.file);
     const cv::Mat image = photo(p.file);
@@ -85,27 +87,17 @@ TEST_F(AnalyzerOnPhotos, FindsTheFaceAroundItsFeatures) {
     EXPECT_NEAR(box.width, box.height, 1.0);
     EXPECT_GT(box.width, 0.8 * p.faceWidth);
     EXPECT_LT(box.width, 1.3 * p.faceWidth);
-  }
-}
 
-TEST_F(AnalyzerOnPhotos, FindsTheBodyBelowTheFace) {
-  for (const auto& p : facePhotos) {
-    SCOPED_TRACE(p.file);
-    const cv::Mat image = photo(p.file);
-    const double h = image.rows;
-    const auto m = analyze(image).measurements;
-    ASSERT_EQ(m.faces.size(), 1U);
     ASSERT_EQ(m.bodies.size(), 1U);
     const Body& body = m.bodies[0];
-    const Rect& face = m.faces[0].box;
     ASSERT_TRUE(body.nose && body.neck && body.leftShoulder && body.rightShoulder);
     // The pose model sees the head at about a tenth of its input: a fifth of a face height.
-    EXPECT_LT(distance(body.nose->point, up(p.noseTip, h)), face.height / 5);
+    EXPECT_LT(distance(body.nose->point, up(p.noseTip, h)), box.height / 5);
     EXPECT_GT(body.nose->confidence, 0.9);
     // The person's left shoulder is on the image's right, both below the chin and further
     // apart than the face is wide.
-    EXPECT_GT(body.leftShoulder->point.x, face.midX());
-    EXPECT_LT(body.rightShoulder->point.x, face.midX());
+    EXPECT_GT(body.leftShoulder->point.x, box.midX());
+    EXPECT_LT(body.rightShoulder->point.x, box.midX());
     EXPECT_LT(body.leftShoulder->point.y, up(p.chin, h).y);
     EXPECT_LT(body.rightShoulder->point.y, up(p.chin, h).y);
     EXPECT_GT(body.leftShoulder->point.x - body.rightShoulder->point.x, p.faceWidth);
@@ -113,43 +105,17 @@ TEST_F(AnalyzerOnPhotos, FindsTheBodyBelowTheFace) {
     EXPECT_DOUBLE_EQ(body.neck->point.y, (body.leftShoulder->point.y + body.rightShoulder->point.y) / 2);
     EXPECT_EQ(body.neck->confidence, std::min(body.leftShoulder->confidence, body.rightShoulder->confidence));
     EXPECT_TRUE(m.hands.empty());
-  }
-}
+    if (p.rightAndLeftShoulder) {
+      const double tolerance = 0.35 * box.height;
+      EXPECT_LT(distance(body.rightShoulder->point, up(p.rightAndLeftShoulder->first, h)), tolerance);
+      EXPECT_LT(distance(body.leftShoulder->point, up(p.rightAndLeftShoulder->second, h)), tolerance);
+      EXPECT_GE(body.leftShoulder->confidence, 0.3);
+      EXPECT_GE(body.rightShoulder->confidence, 0.3);
+    }
 
-TEST_F(AnalyzerOnPhotos, PlacesVisibleShouldersWhereTheyAre) {
-  // Shoulder joints annotated where the shirt's outline turns down into the arm.
-  struct Shoulders {
-    const char* file;
-    PixelPoint right;
-    PixelPoint left;
-  };
-  const Shoulders photos[] = {
-      {"227943776_1.jpg", {50, 360}, {390, 350}},
-      {"face_swapped.jpg", {40, 265}, {285, 258}},
-  };
-  for (const auto& s : photos) {
-    SCOPED_TRACE(s.file);
-    const cv::Mat image = photo(s.file);
-    const auto m = analyze(image).measurements;
-    ASSERT_EQ(m.bodies.size(), 1U);
-    ASSERT_EQ(m.faces.size(), 1U);
-    const double tolerance = 0.35 * m.faces[0].box.height;
-    EXPECT_LT(distance(m.bodies[0].rightShoulder->point, up(s.right, image.rows)), tolerance);
-    EXPECT_LT(distance(m.bodies[0].leftShoulder->point, up(s.left, image.rows)), tolerance);
-    EXPECT_GE(m.bodies[0].leftShoulder->confidence, 0.3);
-    EXPECT_GE(m.bodies[0].rightShoulder->confidence, 0.3);
-  }
-}
-
-TEST_F(AnalyzerOnPhotos, MirroredPhotoTurnsTheYawAroundAndSwapsTheShoulders) {
-  for (const auto& p : facePhotos) {
-    SCOPED_TRACE(p.file);
-    const cv::Mat image = photo(p.file);
     cv::Mat mirrored;
     cv::flip(image, mirrored, 1);
-    const auto m = analyze(image).measurements;
     const auto mm = analyze(mirrored).measurements;
-    ASSERT_EQ(m.faces.size(), 1U);
     ASSERT_EQ(mm.faces.size(), 1U);
     ASSERT_TRUE(m.faces[0].yaw && mm.faces[0].yaw && m.faces[0].pitch && mm.faces[0].pitch);
     // These three faces are visibly turned towards the image's left, by 10 to 20 degrees.
@@ -161,8 +127,7 @@ TEST_F(AnalyzerOnPhotos, MirroredPhotoTurnsTheYawAroundAndSwapsTheShoulders) {
     // the short nose-to-mouth distances, more than yaw.
     EXPECT_NEAR(*mm.faces[0].yaw, -*m.faces[0].yaw, 6);
     EXPECT_NEAR(*mm.faces[0].pitch, *m.faces[0].pitch, 9);
-    // The box mirrors too.
-    EXPECT_NEAR(mm.faces[0].box.midX(), image.cols - m.faces[0].box.midX(), 0.02 * image.cols);
+    EXPECT_NEAR(mm.faces[0].box.midX(), image.cols - box.midX(), 0.02 * image.cols);
     ASSERT_EQ(mm.bodies.size(), 1U);
     EXPECT_LT(mm.bodies[0].rightShoulder->point.x, mm.bodies[0].leftShoulder->point.x);
   }
@@ -252,7 +217,6 @@ TEST_F(AnalyzerOnPhotos, LandmarksOnlyWhenAskedFor) {
   EXPECT_TRUE(analyze(image, false).landmarks.empty());
   const auto out = analyze(image, true);
   for (const auto& name : landmarkRegionNames()) EXPECT_FALSE(out.landmarks.at(name).empty()) << name;
-  EXPECT_EQ(out.landmarks.size(), 7U);
   // The face mesh is sharper than the detectors: the nose region holds a point within a
   // twentieth of the face width of the annotated tip, the lips surround the mouth.
   double nearest = 1e9;
@@ -266,35 +230,6 @@ TEST_F(AnalyzerOnPhotos, LandmarksOnlyWhenAskedFor) {
   EXPECT_GT(out.landmarks.at("leftEye")[0].x, out.landmarks.at("rightEye")[0].x);
   // Landmarks do not change the measurements.
   EXPECT_EQ(out.measurements, analyze(image, false).measurements);
-}
-
-TEST_F(AnalyzerOnPhotos, SameFrameSameResult) {
-  const cv::Mat image = photo(facePhotos[0].file);
-  EXPECT_EQ(analyze(image, true), analyze(image, true));
-}
-
-TEST_F(AnalyzerOnPhotos, FrameFormatsGiveTheSameFaces) {
-  // A 4:2:0 frame of the same picture: the face is found at the same place.
-  const cv::Mat image = photo(facePhotos[1].file);
-  cv::Mat even = image(cv::Rect(0, 0, image.cols & ~1, image.rows & ~1)).clone();
-  cv::Mat i420;
-  cv::cvtColor(even, i420, cv::COLOR_BGR2YUV_I420);
-  const int w = even.cols;
-  const int h = even.rows;
-  Frame frame{w, h, PixelFormat::yu12, {}};
-  const auto plane = [&](int offset, int bytes, int stride) {
-    frame.planes.push_back(Plane{{i420.data + offset, i420.data + offset + bytes}, stride});
-  };
-  plane(0, w * h, w);
-  plane(w * h, w * h / 4, w / 2);
-  plane(w * h + w * h / 4, w * h / 4, w / 2);
-  const auto fromYuv = analyzer_->analyze(frame, false).measurements;
-  const auto fromBgr = analyze(even).measurements;
-  ASSERT_EQ(fromYuv.faces.size(), 1U);
-  ASSERT_EQ(fromBgr.faces.size(), 1U);
-  EXPECT_NEAR(fromYuv.faces[0].box.midX(), fromBgr.faces[0].box.midX(), 5);
-  EXPECT_NEAR(fromYuv.faces[0].box.midY(), fromBgr.faces[0].box.midY(), 5);
-  EXPECT_NEAR(fromYuv.meanLuma, fromBgr.meanLuma, 0.02);
 }
 
 TEST(Analyzer, MissingOrDamagedModelsGiveOneClearError) {
@@ -347,15 +282,6 @@ TEST(MeanLuma, WeighsEachChannelMeanRoundedToAByte) {
     EXPECT_DOUBLE_EQ(meanLuma(image), c.expected) << c.top << c.bottom;
   }
   EXPECT_EQ(meanLuma(cv::Mat()), 0.0);
-}
-
-TEST(MeanLuma, VideoRangeWhiteAndBlackFrames) {
-  // Luma 235 and 16 with neutral chroma are white and black in video range.
-  for (const auto& [y, expected] : {std::pair{235, 1.0}, std::pair{16, 0.0}}) {
-    Frame frame{4, 2, PixelFormat::nv12, {Plane{std::vector<std::uint8_t>(8, static_cast<std::uint8_t>(y)), 4},
-                                          Plane{std::vector<std::uint8_t>(4, 128), 4}}};
-    EXPECT_EQ(meanLuma(toBgr(frame)), expected) << y;
-  }
 }
 
 }  // namespace

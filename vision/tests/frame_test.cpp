@@ -98,20 +98,11 @@ TEST(Frame, PlanesThatDoNotFitAreRefused) {
   for (const auto& c : cases) EXPECT_THROW(toBgr(c.frame), VisionError) << c.what;
 }
 
-TEST(Frame, YuyvMayHaveAnOddNumberOfRows) {
-  cv::Mat three(3, 4, CV_8UC3, cv::Scalar(90, 90, 90));
-  Frame frame{4, 3, PixelFormat::yuyv, {Plane{std::vector<std::uint8_t>(24, 128), 8}}};
-  EXPECT_EQ(toBgr(frame).size(), three.size());
-}
-
-TEST(Frame, FromBgrRefusesOtherImages) {
+TEST(Frame, YuyvMayHaveAnOddNumberOfRowsAndFromBgrRefusesOtherImages) {
+  const Frame frame{4, 3, PixelFormat::yuyv, {Plane{std::vector<std::uint8_t>(24, 128), 8}}};
+  EXPECT_EQ(toBgr(frame).size(), cv::Size(4, 3));
   EXPECT_THROW(frameFromBgr(cv::Mat(2, 2, CV_8UC1)), VisionError);
   EXPECT_THROW(frameFromBgr(cv::Mat()), VisionError);
-  const Frame frame = frameFromBgr(blocks());
-  EXPECT_EQ(frame.width, 4);
-  EXPECT_EQ(frame.height, 2);
-  EXPECT_EQ(frame.planes[0].stride, 12);
-  EXPECT_EQ(frame.planes[0].bytes.size(), 24U);
 }
 
 }  // namespace

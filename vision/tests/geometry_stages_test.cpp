@@ -19,12 +19,10 @@ void expectNear(cv::Point2f a, cv::Point2f b, float tolerance) {
   EXPECT_NEAR(a.y, b.y, tolerance);
 }
 
-TEST(Region, WholeImageIsTheCentredSquare) {
+TEST(Region, WholeImageIsTheCentredSquareAndItsCornersTurnWithIt) {
   EXPECT_EQ(wholeImage({1280, 720}), (Region{{640, 360}, 1280, 0}));
   EXPECT_EQ(wholeImage({300, 500}), (Region{{150, 250}, 500, 0}));
-}
-
-TEST(Region, CornersTurnWithTheRegion) {
+  // Corners turn with the region.
   const auto upright = corners(Region{{10, 20}, 4, 0});
   expectNear(upright[0], {8, 18}, 1e-5F);
   expectNear(upright[2], {12, 22}, 1e-5F);
@@ -62,14 +60,12 @@ TEST(RegionCrop, MapsInputPointsBackToTheImage) {
   }
 }
 
-TEST(RegionCrop, ARegionOutsideTheImageIsBlack) {
-  const cv::Mat image(100, 100, CV_8UC3, cv::Scalar::all(255));
-  const RegionCrop crop = cropRegion(image, Region{{300, 50}, 80, 0.4F}, 16);
-  ASSERT_EQ(crop.pixels.size(), cv::Size(16, 16));
-  EXPECT_EQ(cv::countNonZero(crop.pixels.reshape(1)), 0);
-}
+TEST(RegionCrop, ARegionOutsideTheImageIsBlackAndTheBlobIsRgbInTheAskedRange) {
+  const cv::Mat white(100, 100, CV_8UC3, cv::Scalar::all(255));
+  const RegionCrop outside = cropRegion(white, Region{{300, 50}, 80, 0.4F}, 16);
+  ASSERT_EQ(outside.pixels.size(), cv::Size(16, 16));
+  EXPECT_EQ(cv::countNonZero(outside.pixels.reshape(1)), 0);
 
-TEST(RegionCrop, BlobIsRgbInTheAskedRange) {
   cv::Mat image(8, 8, CV_8UC3, cv::Scalar(0, 128, 255));  // B, G, R
   const RegionCrop crop = cropRegion(image, Region{{4, 4}, 8, 0}, 8);
   const cv::Mat blob = toBlob(crop, -1, 1);
@@ -80,7 +76,7 @@ TEST(RegionCrop, BlobIsRgbInTheAskedRange) {
   EXPECT_FLOAT_EQ(data[128], -1.0F);                // blue
 }
 
-TEST(HandRegion, TurnedSoTheFingersPointUp) {
+TEST(HandRegion, TurnedSoTheFingersPointUpFromKnucklesAPalmOrThePose) {
   const auto up = handRegion({100, 200}, {100, 100}, 1, 2);
   ASSERT_TRUE(up);
   EXPECT_EQ(*up, (Region{{100, 100}, 200, 0}));
@@ -92,14 +88,10 @@ TEST(HandRegion, TurnedSoTheFingersPointUp) {
   // Fingers pointing down: half a turn either way.
   EXPECT_FLOAT_EQ(std::abs(handRegion({0, 0}, {0, 10}, 1, 1)->angle), std::numbers::pi_v<float>);
   EXPECT_FALSE(handRegion({5, 5}, {5, 5}, 1, 1));
-}
-
-TEST(HandRegion, FromAPalmCentresOnTheKnuckle) {
+  // From a palm: centred on the knuckle.
   EXPECT_EQ(handRegionFromPalm({100, 200}, {100, 100}), (Region{{100, 100}, 280, 0}));
-}
-
-TEST(HandRegion, FromThePoseCentresHalfwayAlongThePalm) {
-  // Middle knuckle a third of the way from the index (0, 0) to the pinky (30, 0): (10, 0).
+  // From the pose: halfway along the palm. Middle knuckle a third of the way from the index
+  // (0, 0) to the pinky (30, 0): (10, 0).
   const auto region = handRegionFromPose({10, 300}, {0, 0}, {30, 0});
   ASSERT_TRUE(region);
   expectNear(region->center, {10, 150}, 1e-4F);
@@ -107,13 +99,11 @@ TEST(HandRegion, FromThePoseCentresHalfwayAlongThePalm) {
   EXPECT_FLOAT_EQ(region->angle, 0);
 }
 
-TEST(PoseRegion, HoldsTheWholePersonBelowTheFace) {
+TEST(PoseAndFaceMeshRegion, HoldTheWholePersonBelowTheFaceAndLevelTheEyes) {
   EXPECT_EQ(poseRegionForFace({100, 50, 40, 40}), (Region{{120, 70 + 128}, 400, 0}));
   // A taller than wide box counts by its larger side.
   EXPECT_EQ(poseRegionForFace({0, 0, 20, 30}).side, 300);
-}
-
-TEST(FaceMeshRegion, LevelsTheEyes) {
+  // The face mesh's region levels the eyes.
   Detection face{{100, 100, 60, 60}, 0.9F, {{120, 130}, {150, 160}, {}, {}, {}, {}}};
   const Region region = faceMeshRegion(face);
   expectNear(region.center, {130, 130}, 1e-5F);
@@ -150,7 +140,6 @@ TEST(Detections, DecodeScalesToTheImageAndDropsWeakScores) {
   const float logits[] = {0, -1};
   // Box: centre offset (2, -2), size 8x4; one keypoint at offset (1, 1).
   const float boxes[] = {2, -2, 8, 4, 1, 1, 0, 0, 8, 8, 0, 0};
-  cv::Mat image(128, 128, CV_8UC3);
   const RegionCrop crop{cv::Mat(), Region{{64, 64}, 128, 0}, 64};  // two image pixels an input pixel
   const auto found = decodeDetections(logits, boxes, 6, anchors, 1, crop, 0.5F);
   ASSERT_EQ(found.size(), 1U);
@@ -162,14 +151,12 @@ TEST(Detections, DecodeScalesToTheImageAndDropsWeakScores) {
   expectNear(found[0].keypoints[0], {34, 34}, 1e-5F);
 }
 
-TEST(Detections, OverlapOfBoxes) {
+TEST(Detections, OverlapOfBoxesAndMergingAveragesOverlapsByScoreKeepingTheBest) {
   EXPECT_FLOAT_EQ(overlap({0, 0, 10, 10}, {0, 0, 10, 10}), 1);
   EXPECT_FLOAT_EQ(overlap({0, 0, 10, 10}, {5, 0, 10, 10}), 50.0F / 150);
   EXPECT_FLOAT_EQ(overlap({0, 0, 10, 10}, {10, 0, 10, 10}), 0);  // touching edges
   EXPECT_FLOAT_EQ(overlap({0, 0, 0, 0}, {0, 0, 0, 0}), 0);
-}
 
-TEST(Detections, MergeAveragesOverlapsByScoreAndKeepsTheBestScore) {
   std::vector<Detection> detections{
       {{10, 0, 10, 10}, 0.6F, {{10, 0}}},
       {{0, 0, 10, 10}, 0.9F, {{0, 0}}},

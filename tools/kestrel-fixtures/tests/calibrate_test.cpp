@@ -47,7 +47,7 @@ Json analysed(const TempFolder& temp, const std::string& image) {
   return Json::parse(result.out);
 }
 
-TEST(KestrelFixturesCalibrate, OnePhotoOfSittingWellGivesTheBaselineAndTheLeastReach) {
+TEST(KestrelFixturesCalibrate, SittingWellGivesTheBaselineAndLeaningInTheMeasuredReach) {
   TempFolder temp;
   const fs::path out = temp / "data" / "Larkspur" / "baselines.json";
   const Finished result = run(temp, {"calibrate", "--sit", photo, "--camera", "", "--out", out.string()});
@@ -63,7 +63,6 @@ TEST(KestrelFixturesCalibrate, OnePhotoOfSittingWellGivesTheBaselineAndTheLeastR
   EXPECT_EQ(set->id, printed[1]);
   EXPECT_TRUE(std::regex_match(set->id, uuidPattern)) << set->id;
   EXPECT_EQ(set->cameraID, "");
-  EXPECT_EQ(set->schema, BaselineSet::currentSchema);
   EXPECT_EQ(set->reach, (Reach{0.2, 0.4}));
   ASSERT_EQ(set->baselines.size(), 1U);
 
@@ -77,32 +76,23 @@ TEST(KestrelFixturesCalibrate, OnePhotoOfSittingWellGivesTheBaselineAndTheLeastR
   EXPECT_DOUBLE_EQ(b.faceHeight, face["box"]["height"].get<double>() / m["frameHeight"].get<double>());
   EXPECT_TRUE(b.shoulderWidth && b.noseShoulderRatio);
 
-  const Finished again = run(temp, {"calibrate", "--sit", photo, "--camera", "", "--out", out.string()});
+  // Leaning in, and on another camera, over the first calibration. The face found in the
+  // enlarged photo is taller by more than the least lean (the detector's box does not scale
+  // exactly with the picture), and the reach is that growth.
+  const fs::path closer = writeCloser(temp, 1.3);
+  const Finished again = run(temp, {"calibrate", "--sit", photo, photo, "--lean", closer.string(), "--camera",
+                                    "file:/videos/desk.avi", "--out", out.string()});
   ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find(" reach=measured → "), std::string::npos) << again.out;
   const auto second = BaselineStore{out}.load();
   ASSERT_TRUE(second);
   EXPECT_NE(second->id, set->id) << "every calibration has an identifier of its own";
   EXPECT_EQ(second->baselines, set->baselines);
-}
-
-TEST(KestrelFixturesCalibrate, LeanInImagesGiveTheMeasuredReachAndTheCameraIsRecorded) {
-  TempFolder temp;
-  const fs::path closer = writeCloser(temp, 1.3);
-  const fs::path out = temp / "baselines.json";
-  const Finished result = run(temp, {"calibrate", "--sit", photo, photo, "--lean", closer.string(), "--camera",
-                                     "file:/videos/desk.avi", "--out", out.string()});
-  ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_NE(result.out.find(" reach=measured → "), std::string::npos) << result.out;
-  const auto set = BaselineStore{out}.load();
-  ASSERT_TRUE(set);
-  EXPECT_EQ(set->cameraID, "file:/videos/desk.avi");
-  // The face found in the enlarged photo is taller by more than the least lean (the detector's
-  // box does not scale exactly with the picture), and the reach is that growth.
-  const double growth = analysed(temp, closer.string())["faces"][0]["box"]["height"].get<double>() /
-                            analysed(temp, photo)["faces"][0]["box"]["height"].get<double>() -
-                        1;
+  EXPECT_EQ(second->cameraID, "file:/videos/desk.avi");
+  const double faceHeight = face["box"]["height"].get<double>();
+  const double growth = analysed(temp, closer.string())["faces"][0]["box"]["height"].get<double>() / faceHeight - 1;
   EXPECT_GT(growth, 0.2);
-  EXPECT_NEAR(set->reach.faceGrowth, growth, 1e-9);
+  EXPECT_NEAR(second->reach.faceGrowth, growth, 1e-9);
 }
 
 TEST(KestrelFixturesCalibrate, FailedStepsAndBadInputsWriteNothing) {
@@ -126,7 +116,6 @@ TEST(KestrelFixturesCalibrate, FailedStepsAndBadInputsWriteNothing) {
        2,
        "kestrel-fixtures: cannot read image " + (temp / "missing.png").string() + "\n"},
       {{"--sit", photo, "--out", out}, 2, "--camera is required\nRun with --help for more information.\n"},
-      {{"--camera", "", "--out", out}, 2, "--sit is required\nRun with --help for more information.\n"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments{"calibrate"};

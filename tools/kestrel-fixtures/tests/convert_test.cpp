@@ -53,7 +53,7 @@ void expectFinishLine(const std::string& line, const std::string& video, const f
   EXPECT_TRUE(std::regex_match(line, pattern)) << line;
 }
 
-TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideo) {
+TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideoAndAFailureKeepsTheEarlierFile) {
   TempFolder temp;
   const fs::path video = temp / "clip.avi";
   const cv::Size size = writeVideo(video);
@@ -70,7 +70,6 @@ TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideo) {
   ASSERT_TRUE(text);
   const auto skeleton = decode<SkeletonFile>(Json::parse(*text));
   ASSERT_TRUE(skeleton);
-  EXPECT_EQ(skeleton->header.schema, 1);
   EXPECT_EQ(skeleton->header.videoSHA256, sha256OfFile(video));
   EXPECT_EQ(skeleton->header.revisions, VisionRevisions::current());
   EXPECT_EQ(skeleton->header.osBuild, fixtures::currentOSBuild());
@@ -86,6 +85,23 @@ TEST(KestrelFixturesConvert, AnalysesEveryFrameOfOneVideo) {
     // What the analyzer finds in a photo is its own test; the conversion asks for the landmarks.
     EXPECT_EQ(frame.landmarks.size(), 7U);
   }
+
+  // A failed conversion keeps the earlier file.
+  const fs::path bad = temp / "bad.avi";
+  writeFileAtomically(bad, "this is no video");
+  const Finished failed = run(temp, {"convert", "--video", bad.string(), "--out", out.string()});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(failed.out, "");
+  EXPECT_EQ(failed.err, "kestrel-fixtures: " + bad.string() + " cannot be opened as a video\n");
+  EXPECT_EQ(readFile(out), text);
+
+  const Finished missing = run(temp, {"convert", "--video", (temp / "none.avi").string()});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err, "kestrel-fixtures: cannot read video " + (temp / "none.avi").string() + "\n");
+
+  const Finished outAlone = run(temp, {"convert", "--out", out.string()});
+  EXPECT_EQ(outAlone.status, 2);
+  EXPECT_NE(outAlone.err.find("--out requires --video"), std::string::npos) << outAlone.err;
 }
 
 TEST(KestrelFixturesConvert, ConvertsTheIndexedVideosUntilTheyAreReady) {
@@ -108,10 +124,20 @@ TEST(KestrelFixturesConvert, ConvertsTheIndexedVideosUntilTheyAreReady) {
   expectFinishLine(first.out.substr(0, first.out.size() - 1), "clip.avi", out);
   EXPECT_EQ(first.err, "kestrel-fixtures: " + (root / "videos" / "gone.avi").string() + " cannot be read\n");
 
+  // A skeleton file that is no JSON reads as of the wrong schema. A required replay fails, here
+  // on a folder of skeleton files that has none.
+  writeFileAtomically(root / "skeletons" / "gone.skeleton.json", "not json");
   const Finished status = run(temp, {"status"}, environment);
+  EXPECT_EQ(status.status, 0);
   EXPECT_EQ(status.out,
-            "clip.avi: ready\ngone.avi: missing\n"
-            "skip: skeleton not usable \u2014 gone.avi: missing; run kestrel-fixtures convert\n");
+            "clip.avi: ready\ngone.avi: wrong schema\n"
+            "skip: skeleton not usable \u2014 gone.avi: wrong schema; run kestrel-fixtures convert\n");
+  const Finished required =
+      run(temp, {"status", "--required", "--skeletons", (temp / "elsewhere").string()}, environment);
+  EXPECT_EQ(required.status, 1);
+  EXPECT_EQ(required.out,
+            "clip.avi: missing\ngone.avi: missing\n"
+            "fail: skeleton not usable \u2014 clip.avi: missing (+1 more); run kestrel-fixtures convert\n");
 
   const Finished again = run(temp, {"convert"}, environment);
   EXPECT_EQ(again.status, 1);
@@ -124,28 +150,6 @@ TEST(KestrelFixturesConvert, ConvertsTheIndexedVideosUntilTheyAreReady) {
   EXPECT_NE(changed.out.find("clip.avi: 10 frames in"), std::string::npos) << changed.out;
   EXPECT_EQ(changed.err, "kestrel-fixtures: " + (root / "videos" / "gone.avi").string() +
                              " is not the video indexed (its SHA-256 differs)\n");
-}
-
-TEST(KestrelFixturesConvert, AFailedConversionKeepsTheEarlierFile) {
-  TempFolder temp;
-  const fs::path bad = temp / "bad.avi";
-  writeFileAtomically(bad, "this is no video");
-  const fs::path out = temp / "bad.skeleton.json";
-  writeFileAtomically(out, "the earlier file");
-
-  const Finished result = run(temp, {"convert", "--video", bad.string(), "--out", out.string()});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "kestrel-fixtures: " + bad.string() + " cannot be opened as a video\n");
-  EXPECT_EQ(readFile(out), "the earlier file");
-
-  const Finished missing = run(temp, {"convert", "--video", (temp / "none.avi").string()});
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_EQ(missing.err, "kestrel-fixtures: cannot read video " + (temp / "none.avi").string() + "\n");
-
-  const Finished outAlone = run(temp, {"convert", "--out", out.string()});
-  EXPECT_EQ(outAlone.status, 2);
-  EXPECT_NE(outAlone.err.find("--out requires --video"), std::string::npos) << outAlone.err;
 }
 
 }  // namespace
