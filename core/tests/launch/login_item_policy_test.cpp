@@ -29,7 +29,6 @@ TEST(LoginItemPolicy, TemporaryMountComesBeforeReadOnlyVolume) {
 
 TEST(LoginItemPolicy, DecisionLogLines) {
   EXPECT_EQ(logLine(Skip{"translocated"}), "login item skipped reason=translocated");
-  EXPECT_EQ(logLine(Skip{"read_only"}), "login item skipped reason=read_only");
   EXPECT_EQ(logLine(Register{}), "login item register");
 }
 
