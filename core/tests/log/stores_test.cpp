@@ -39,14 +39,6 @@ TEST(FileIO, FailedAtomicWriteKeepsTheOldFile) {
   EXPECT_EQ(readFile(path), "kept");
 }
 
-TEST(FileIO, ReadsOnlyRegularFiles) {
-  TempFolder folder;
-  EXPECT_EQ(readFile(folder / "absent"), std::nullopt);
-  EXPECT_EQ(readFile(folder.path()), std::nullopt);
-  writeBytes(folder / "empty", "");
-  EXPECT_EQ(readFile(folder / "empty"), "");
-}
-
 TEST(FileIO, WriteJSONIsIndentedSortedWithoutFinalLineFeed) {
   TempFolder folder;
   const auto path = folder / "a" / "b" / "file.json";
@@ -80,10 +72,8 @@ TEST(AppStateStore, UnusableFilesGiveTheDefaultOrNothing) {
       {"missing loginItemOffered", R"({"pausedIndefinitely":true,"schema":1,"wrongTaps":{}})"},
       {"number for a boolean", R"({"loginItemOffered":1,"pausedIndefinitely":true,"schema":1,"wrongTaps":{}})"},
       {"real count", R"({"loginItemOffered":true,"pausedIndefinitely":true,"schema":1,"wrongTaps":{"a":1.5}})"},
-      {"real schema", R"({"loginItemOffered":true,"pausedIndefinitely":true,"schema":1.0,"wrongTaps":{}})"},
       {"list of taps", R"({"loginItemOffered":true,"pausedIndefinitely":true,"schema":1,"wrongTaps":[]})"},
       {"truncated", R"({"loginItemOffered":true,"pausedIndefinitely":true,"sch)"},
-      {"empty", ""},
       {"not UTF-8", "{\"loginItemOffered\":true,\"pausedIndefinitely\":true,\"schema\":1,\"wrongTaps\":{\"\xff\":1}}"},
   };
   for (const auto& c : cases) {
