@@ -130,18 +130,16 @@ TEST(BaselineStore, UnusableCalibrationsAreAbsent) {
   empty.baselines.clear();
   BaselineSet oldSchema = sampleSet();
   oldSchema.schema = 2;
+  TempFolder folder;
+  const BaselineStore store{folder / "baselines.json"};
   for (const auto& set : {empty, oldSchema}) {
-    TempFolder folder;
-    const BaselineStore store{folder / "baselines.json"};
     store.save(set);
     EXPECT_EQ(store.load(), std::nullopt);
   }
-  TempFolder folder;
-  const BaselineStore store{folder / "baselines.json"};
-  writeBytes(store.url, R"({"schema":3,"id":"x","cameraID":"c","baselines":[]})");
-  EXPECT_EQ(store.load(), std::nullopt);
-  writeBytes(store.url, "garbage");
-  EXPECT_EQ(store.load(), std::nullopt);
+  for (const char* text : {R"({"schema":3,"id":"x","cameraID":"c","baselines":[]})", "garbage"}) {
+    writeBytes(store.url, text);
+    EXPECT_EQ(store.load(), std::nullopt) << text;
+  }
 }
 
 }  // namespace
