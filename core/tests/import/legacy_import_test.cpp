@@ -144,8 +144,7 @@ TEST(LegacyImportState, ResetsTheLoginItemOfferOrKeepsTheBytes) {
             "  \"wrongTaps\": {\n    \"2026-1-5-head\": 2\n  }\n}");
   for (const std::string& bytes : {std::string("not json \x01\xff"),
                                   std::string(R"({"schema":2,"pausedIndefinitely":true,"wrongTaps":{},"loginItemOffered":true})"),
-                                  std::string(R"({"schema":1,"pausedIndefinitely":true,"wrongTaps":{}})"),
-                                  std::string()}) {
+                                  std::string(R"({"schema":1,"pausedIndefinitely":true,"wrongTaps":{}})")}) {
     EXPECT_EQ(resetLoginItem(bytes), bytes);
   }
 }

@@ -95,7 +95,6 @@ TEST(AlertHistory, OrderLimitAndSkippedLines) {
   EXPECT_EQ(rows[2].hint, "hint ID124");
   EXPECT_EQ(rows[2].time, "09:39");
   EXPECT_EQ(rows[19].hint, "hint ID107");
-  EXPECT_TRUE(AlertHistory::rows(std::vector<EventLine>{}, utc, {}, true).empty());
 }
 
 TEST(TodayLog, ScoreAndAlertsFromOneRead) {
