@@ -48,10 +48,6 @@ TEST(CheckLogStore, AppendsOneLinePerRecordToTheDayFile) {
   // A moment of another day goes to that day's file.
   log.append(raiseLine("B"), noon + 86400);
   EXPECT_EQ(readBytes(folder / "Larkspur" / "logs" / "2026-03-10.jsonl"), lineText(raiseLine("B")) + "\n");
-
-  EXPECT_EQ(log.checkLines(noon), std::vector<CheckLine>{check});
-  EXPECT_EQ(log.eventLines(noon), std::vector<EventLine>{raiseLine("A")});
-  EXPECT_EQ(log.dayLines(noon), (DayLines{{scoreOf(check)}, {raiseLine("A")}}));
 }
 
 TEST(CheckLogStore, GarbageLinesAreSkippedAndTheLinesAroundThemKept) {

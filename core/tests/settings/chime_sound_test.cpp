@@ -28,7 +28,7 @@ TEST(ChimeSoundLibrary, KeepsOneFilePerValidSoundName) {
   EXPECT_EQ(Library({"bell.oga", "Bell.oga", "BELL.wav"}).names, (std::vector<std::string>{"BELL", "Bell", "bell"}));
 }
 
-TEST(ChimeSoundResolve, ChosenThenFallbackThenNothing) {
+TEST(ChimeSoundResolve, ChosenThenFallbackThenNothingWithPathAndLogLines) {
   const Library full({"bell.oga", "complete.oga"});
   const Library noFallback({"bell.oga"});
   const Library empty;
@@ -48,13 +48,10 @@ TEST(ChimeSoundResolve, ChosenThenFallbackThenNothing) {
       {"empty folder", empty, "bell", {"complete", std::nullopt, "bell", true}},
   };
   for (const auto& c : cases) EXPECT_EQ(c.library.resolve(c.chosen), c.expected) << c.what;
-}
 
-TEST(ChimeSoundResolve, PathAndLogLines) {
-  const Library library({"bell.oga", "complete.oga"});
-  const Resolution direct = library.resolve("bell");
-  const Resolution fallen = library.resolve("Glass");
-  const Resolution missing = Library{}.resolve("Glass");
+  const Resolution direct = full.resolve("bell");
+  const Resolution fallen = full.resolve("Glass");
+  const Resolution missing = empty.resolve("Glass");
   EXPECT_EQ(direct.path(), "/usr/share/sounds/freedesktop/stereo/bell.oga");
   EXPECT_EQ(missing.path(), std::nullopt);
   EXPECT_EQ(direct.logLine(false), "chime sound=bell chosen=bell fallback=false");
