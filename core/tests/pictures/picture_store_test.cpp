@@ -62,9 +62,11 @@ TEST(PictureStore, DaysNewestFirstWithTheirPicturesNewestFirst) {
   EXPECT_EQ(days[0].title(), "Mon 9 Mar");
   EXPECT_EQ(days[1].title(), "Sun 8 Mar");
   ASSERT_EQ(days[0].entries.size(), 2u);
-  EXPECT_EQ(days[0].entries[0], (PictureEntry{"2026-03-09", "141503-AFTERNOON", record("AFTERNOON", afternoon, true),
-                                              folder / "pictures" / "2026-03-09" / "141503-AFTERNOON.lsphoto", "14:15"}));
-  EXPECT_EQ(days[0].entries[1], (PictureEntry{"2026-03-09", "090244-MORNING", record("MORNING", morning), {}, "09:02"}));
+  const auto photo = folder / "pictures" / "2026-03-09" / "141503-AFTERNOON.lsphoto";
+  EXPECT_EQ(days[0].entries[0],
+            (PictureEntry{"2026-03-09", "141503-AFTERNOON", record("AFTERNOON", afternoon, true), photo, "14:15"}));
+  EXPECT_EQ(days[0].entries[1],
+            (PictureEntry{"2026-03-09", "090244-MORNING", record("MORNING", morning), std::nullopt, "09:02"}));
   EXPECT_EQ(PictureHistory::lookup(store, "2026-03-09", "090244-MORNING"), days[0].entries[1]);
 }
 
