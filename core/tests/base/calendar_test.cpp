@@ -44,14 +44,6 @@ TEST(Calendar, CivilTimeAcrossDaylightSavingAndHalfHourZones) {
   for (const auto& c : cases) EXPECT_EQ(zone(c.zone).civil(c.at), c.expected) << c.zone << " " << c.at;
 }
 
-TEST(Calendar, DayKeyFollowsTheLocalDay) {
-  const Calendar la = zone("America/Los_Angeles");
-  // 2026-01-06T07:59:59Z is 23:59:59 on the 5th in Los Angeles (-08:00).
-  EXPECT_EQ(la.dayKey(1767686399), "2026-01-05");
-  EXPECT_EQ(la.dayKey(1767686400), "2026-01-06");
-  EXPECT_EQ(Calendar::utc().dayKey(1767686399), "2026-01-06");
-}
-
 TEST(Calendar, DaysAroundDaylightSavingChanges) {
   const Calendar berlin = zone("Europe/Berlin");
   // The spring day has 23 hours, the autumn day 25.

@@ -57,7 +57,6 @@ TEST(LoginItemPolicy, RegisterLogLineNamesBothStatusesAndAnyError) {
             "login item register before=notFound after=notFound error=errno:13");
   EXPECT_EQ(registerLogLine(LoginItemStatus::requiresApproval, LoginItemStatus::requiresApproval, ""),
             "login item register before=requiresApproval after=requiresApproval error=");
-  EXPECT_EQ(errorDescription("io", -5), "io:-5");
 }
 
 }  // namespace

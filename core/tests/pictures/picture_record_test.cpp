@@ -84,13 +84,6 @@ TEST(PictureRecord, NonFiniteMeasurementsCannotBeEncoded) {
   EXPECT_THROW((void)record.encoded(), EncodeError);
 }
 
-TEST(PictureNaming, StemIsTheLocalTimeAndTheIdentifier) {
-  const LogClock berlin{*Calendar::named("Europe/Berlin")};
-  EXPECT_EQ(PictureNaming::stem(march9, "ABC-1", berlin), "140533-ABC-1");
-  // 2026-03-08T23:12:13Z
-  EXPECT_EQ(PictureNaming::stem(march9 - 50000, "x", LogClock{Calendar::utc()}), "231213-x");
-}
-
 TEST(PictureNaming, DayNames) {
   for (const char* name : {"2026-03-09", "2024-02-29", "1999-12-31", "0001-01-01"}) {
     EXPECT_TRUE(PictureNaming::isDayName(name)) << name;
