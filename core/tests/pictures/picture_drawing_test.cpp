@@ -106,7 +106,6 @@ TEST(PictureDrawingLayout, MirrorsLeftToRight) {
   // x 0.25 lands three quarters of the way across.
   EXPECT_EQ(PictureDrawingLayout::place(Point{0.25, 0.5}, area), (Point{4 + 144, 21 + 54}));
   EXPECT_EQ(PictureDrawingLayout::place(Point{0, 0}, area), (Point{196, 21}));
-  EXPECT_EQ(PictureDrawingLayout::place(Point{1, 1}, area), (Point{4, 129}));
   EXPECT_EQ(PictureDrawingLayout::place(Rect{0.25, 0.5, 0.5, 0.25}, area), (Rect{4 + 48, 21 + 54, 96, 27}));
 }
 
