@@ -2,22 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
+
+#include "core/tests/support/temp_folder.hpp"
 
 namespace kestrel {
 namespace {
 
-struct Vector {
-  std::string message;
-  const char* digest;
-};
-
 // Lengths around the padding boundaries: a message of 55 bytes still fits its length into
 // the last block, one of 56 needs a further block; 64 and 120 fill whole blocks.
 TEST(Sha256, MatchesPublishedDigests) {
-  const Vector vectors[] = {
+  const std::pair<std::string, const char*> vectors[] = {
       {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
       {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
       {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
@@ -28,9 +23,7 @@ TEST(Sha256, MatchesPublishedDigests) {
       {std::string(119, 'a'), "31eba51c313a5c08226adf18d4a359cfdfd8d2e816b13f4af952f7ea6584dcfb"},
       {std::string(120, 'a'), "2f3d335432c70b580af0e8e1b3674a7c020d683aa5f73aaaedfdc55af904c21c"},
   };
-  for (const auto& v : vectors) {
-    EXPECT_EQ(sha256Hex(v.message), v.digest) << "length " << v.message.size();
-  }
+  for (const auto& [message, digest] : vectors) EXPECT_EQ(sha256Hex(message), digest) << message.size();
 }
 
 TEST(Sha256, PiecesGiveTheSameDigestAsOneUpdate) {
@@ -47,14 +40,10 @@ TEST(Sha256, PiecesGiveTheSameDigestAsOneUpdate) {
 }
 
 TEST(Sha256, FileDigestAndUnreadableFile) {
-  const auto path = std::filesystem::temp_directory_path() / "kestrel-sha256-test.bin";
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << "abc";
-  }
-  EXPECT_EQ(sha256OfFile(path), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  std::filesystem::remove(path);
-  EXPECT_EQ(sha256OfFile(path), std::nullopt);
+  const testing::TempFolder folder;
+  testing::writeBytes(folder / "abc.bin", "abc");
+  EXPECT_EQ(sha256OfFile(folder / "abc.bin"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(sha256OfFile(folder / "absent.bin"), std::nullopt);
 }
 
 }  // namespace

@@ -41,13 +41,10 @@ TEST(LegacyImportPreferences, ReadAJSONObjectOfStoredValues) {
   EXPECT_EQ(readPreferences(temp / "missing.json"), std::nullopt);
 }
 
-TEST(LegacyImportProbe, MapsTheErrnoOfTheListing) {
+TEST(LegacyImportProbe, ListsRealFoldersAndMapsTheErrnoOfTheListing) {
   const std::vector<std::pair<int, Probe>> cases{
       {ENOENT, {Probe::Missing{}}}, {EACCES, {Probe::Denied{}}}, {EPERM, {Probe::Denied{}}}, {EIO, {Probe::Failed{"errno 5"}}}};
   for (const auto& [error, expected] : cases) EXPECT_EQ(probeOfError(error), expected) << error;
-}
-
-TEST(LegacyImportProbe, ListsRealFolders) {
   TempFolder temp;
   writeBytes(temp / "file", "x");
   EXPECT_EQ(probe(temp.path()), Probe{Probe::Readable{}});
@@ -93,9 +90,7 @@ TEST(LegacyImportDecide, TakesTheFirstStepThatApplies) {
     EXPECT_EQ(result, c.expected) << i;
     EXPECT_EQ(probes, c.probes ? 1 : 0) << i;
   }
-}
-
-TEST(LegacyImportDecide, TheDryRunChecksOnlyAccessAndProbe) {
+  // The dry run checks only access and the probe.
   EXPECT_EQ(decideDryRun(false, readable), Decision{Decision::Skip{SkipReason::noEntitlement}});
   EXPECT_EQ(decideDryRun(true, readable), Decision{Decision::ImportNow{}});
   EXPECT_EQ(decideDryRun(true, [] { return Probe{Probe::Missing{}}; }), Decision{Decision::Skip{SkipReason::noSource}});
@@ -105,8 +100,6 @@ TEST(LegacyImportDecide, TheDryRunChecksOnlyAccessAndProbe) {
 TEST(LegacyImportLines, SayWhatHappened) {
   const std::vector<std::pair<Outcome, std::string>> cases{
       {Outcome{Outcome::Skipped{SkipReason::noWriteMode}}, "legacy import skipped reason=no_write_mode"},
-      {Outcome{Outcome::Skipped{SkipReason::testCopy}}, "legacy import skipped reason=test_copy"},
-      {Outcome{Outcome::Skipped{SkipReason::noEntitlement}}, "legacy import skipped reason=no_entitlement"},
       {Outcome{Outcome::Denied{}}, "legacy import failed reason=denied"},
   };
   for (const auto& [o, line] : cases) EXPECT_EQ(o.logLine(), line);
@@ -141,7 +134,6 @@ TEST(LegacyImportSettings, TakesOnlyValuesStoredBackUnchangedAndNeverOverwrites)
   Keys all;
   for (const std::string_view key : AppSettings::allKeys) all.emplace(key);
   EXPECT_EQ(settings(old, all), SettingValues{});
-  EXPECT_EQ(settings({}, {}), SettingValues{});
 }
 
 TEST(LegacyImportState, ResetsTheLoginItemOfferOrKeepsTheBytes) {
@@ -152,8 +144,7 @@ TEST(LegacyImportState, ResetsTheLoginItemOfferOrKeepsTheBytes) {
             "  \"wrongTaps\": {\n    \"2026-1-5-head\": 2\n  }\n}");
   for (const std::string& bytes : {std::string("not json \x01\xff"),
                                   std::string(R"({"schema":2,"pausedIndefinitely":true,"wrongTaps":{},"loginItemOffered":true})"),
-                                  std::string(R"({"schema":1,"pausedIndefinitely":true,"wrongTaps":{}})"),
-                                  std::string()}) {
+                                  std::string(R"({"schema":1,"pausedIndefinitely":true,"wrongTaps":{}})")}) {
     EXPECT_EQ(resetLoginItem(bytes), bytes);
   }
 }

@@ -11,45 +11,30 @@ std::string onHost(std::string_view prefix, std::string_view suffix) {
   return std::string(prefix) + std::string(AppInfo::productHost()) + std::string(suffix);
 }
 
-TEST(AppInfo, TestBuildsEndInE2e) {
-  EXPECT_TRUE(AppInfo::isEndToEndTestBuild("io.github.kestrel.Kestrel.e2e"));
-  EXPECT_FALSE(AppInfo::isEndToEndTestBuild("io.github.kestrel.Kestrel"));
-  EXPECT_FALSE(AppInfo::isEndToEndTestBuild("io.github.kestrel.Kestrel.e2e.x"));
-  EXPECT_FALSE(AppInfo::isEndToEndTestBuild("e2e"));
-}
-
 TEST(AppInfo, DownloadLinkMustBeHttpsOnTheProductHost) {
   struct Case {
     std::string value;
     bool accepted;
   };
   const Case cases[] = {
-      {onHost("https://", "/"), true},
       {onHost("https://", ""), true},
       {onHost("https://", "/download?from=app#latest"), true},
       {onHost("https://", ":443/download"), true},
       {onHost("HTTPS://", "/download"), true},
       {onHost("https://user@", "/"), true},
       {onHost("http://", "/download"), false},
-      {onHost("ftp://", "/download"), false},
       {onHost("https://", ".example.org/download"), false},
-      {onHost("https://www.", "/download"), false},
       {onHost("https://", "@example.org/download"), false},  // the host is what follows "@"
       {"https://example.org/" + std::string(AppInfo::productHost()), false},
       {onHost("https://", ":https/download"), false},  // a port that is not a number
       {onHost("https://", "/down load"), false},
       {onHost(" https://", "/"), false},
-      {onHost("", "/download"), false},  // no scheme at all
       {onHost("https:", "/download"), false},
       {"https:///download", false},
       {"", false},
   };
   for (const auto& c : cases) {
-    const auto link = AppInfo::downloadURL(c.value);
-    EXPECT_EQ(link.has_value(), c.accepted) << c.value;
-    if (c.accepted && link) {
-      EXPECT_EQ(*link, c.value);
-    }
+    EXPECT_EQ(AppInfo::downloadURL(c.value), c.accepted ? std::optional(c.value) : std::nullopt) << c.value;
   }
   EXPECT_EQ(AppInfo::downloadURL(std::nullopt), std::nullopt);
 }
@@ -71,13 +56,10 @@ TEST(AppInfo, ShortDateNeedsThreeNumbersWithAValidMonthAndDay) {
       {"2024-02", std::nullopt},
       {"x-02-03", std::nullopt},
       {"2024-02-03-04", std::nullopt},
-      {"2024--02-03", std::nullopt},
       {"2024-02-", std::nullopt},
       {"2024-+2-03", std::nullopt},
-      {"2024-2 -03", std::nullopt},
       {"9223372036854775807-02-03", "3 Feb"},  // the largest year a count holds
       {"9223372036854775808-02-03", std::nullopt},
-      {"", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(AppInfo::shortDate(c.date), c.expected) << c.date;
 }
@@ -92,12 +74,10 @@ TEST(AppInfo, VersionLineJoinsItsParts) {
   const Case cases[] = {
       {std::nullopt, "2024-03-07", "io.github.kestrel.Kestrel.e2e", "Version unknown"},
       {"", "2024-03-07", "io.github.kestrel.Kestrel", "Version unknown"},
-      {"abc1234", std::nullopt, "io.github.kestrel.Kestrel", "Version abc1234"},
       {"abc1234", "2024-03-07", "io.github.kestrel.Kestrel", "Version abc1234 · 7 Mar"},
       {"abc1234", "2024-03-07", "io.github.kestrel.Kestrel.e2e", "Version abc1234 · test build · 7 Mar"},
       {"abc1234", std::nullopt, "io.github.kestrel.Kestrel.e2e", "Version abc1234 · test build"},
       {"abc1234", "2024-13-01", "io.github.kestrel.Kestrel", "Version abc1234"},
-      {"abc1234", "", "io.github.kestrel.Kestrel.e2e", "Version abc1234 · test build"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(AppInfo::versionLine(c.commit, c.buildDate, c.bundleIdentifier), c.expected) << c.expected;

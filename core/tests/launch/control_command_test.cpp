@@ -39,7 +39,6 @@ TEST(ControlCommand, ParsesVerbsAndTheirArguments) {
       {{"snooze", "90s"}, ControlCommand{ControlVerb::snooze, 90, false}},
       {{"status", "--json"}, ControlCommand{ControlVerb::status, std::nullopt, true}},
       {{"calibrate"}, ControlCommand{ControlVerb::calibrate, std::nullopt, false}},
-      {{"check"}, ControlCommand{ControlVerb::check, std::nullopt, false}},
       {{"checknow"}, "kestrel: \"checknow\" is not a command (see kestrel --help)"},
       {{"pause", "soon"}, "kestrel pause: \"soon\" is not a duration (like 90s, 30m, 1h or 1h30m, at most 24h)"},
       {{"pause", "1h", "2h"}, "kestrel pause: unexpected argument \"2h\" (see kestrel --help)"},

@@ -56,22 +56,17 @@ TEST(AlertHistory, RowText) {
   EXPECT_EQ((AlertRow{"23:59", "", "now", "(glow hidden)"}.text()), "23:59   · now (glow hidden)");
 }
 
-TEST(AlertHistory, ActiveAlertsWithoutARaiseLine) {
+// The hidden tag shows only while the glow is on.
+TEST(AlertHistory, ActiveAlertsWithoutARaiseLineAndHiddenTags) {
   // Raised yesterday at 22:10: listed with yesterday's time of raise.
   const std::vector<ActiveAlert> active = {ActiveAlert("OLD", AlertModule::head, "Too close to the screen · sit back",
                                                        1773007800)};
-  const auto rows = AlertHistory::rows(std::vector<EventLine>{line("alert_raise", "NEW", raised)}, utc, active, true);
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[1], (AlertRow{"22:10", "Too close to the screen · sit back", "now", std::nullopt}));
-  EXPECT_EQ(rows[0], (AlertRow{"09:15", "hint NEW", "ended (no clear logged)", std::nullopt}));
-}
-
-TEST(AlertHistory, HiddenTagOnlyWhileTheGlowIsOn) {
-  const std::vector<EventLine> events = {line("alert_raise", "H", raised, true),
+  const std::vector<EventLine> events = {line("alert_raise", "NEW", raised, true),
                                          line("alert_raise", "N", raised - 60, std::nullopt)};
-  const auto on = AlertHistory::rows(events, utc, {}, true);
-  EXPECT_EQ(on[0].tag, "(glow hidden)");
-  EXPECT_EQ(on[1].tag, std::nullopt);
+  const auto rows = AlertHistory::rows(events, utc, active, true);
+  EXPECT_EQ(rows, (std::vector<AlertRow>{{"09:15", "hint NEW", "ended (no clear logged)", "(glow hidden)"},
+                                         {"09:14", "hint N", "ended (no clear logged)", std::nullopt},
+                                         {"22:10", "Too close to the screen · sit back", "now", std::nullopt}}));
   EXPECT_EQ(AlertHistory::rows(events, utc, {}, false)[0].tag, std::nullopt);
 }
 
@@ -100,7 +95,6 @@ TEST(AlertHistory, OrderLimitAndSkippedLines) {
   EXPECT_EQ(rows[2].hint, "hint ID124");
   EXPECT_EQ(rows[2].time, "09:39");
   EXPECT_EQ(rows[19].hint, "hint ID107");
-  EXPECT_TRUE(AlertHistory::rows(std::vector<EventLine>{}, utc, {}, true).empty());
 }
 
 TEST(TodayLog, ScoreAndAlertsFromOneRead) {

@@ -56,18 +56,10 @@ TEST(BurstFrame, TallestFaceFirstOfEquals) {
 }
 
 TEST(CheckLine, RealsReadBackExactly) {
-  const double values[] = {0.1,
-                           1.0 / 3,
-                           2.0 / 3,
-                           123456789.123456789,
-                           1e21,
-                           1e-7,
-                           std::numeric_limits<double>::denorm_min(),
-                           std::numeric_limits<double>::min(),
-                           std::numeric_limits<double>::max(),
-                           -std::numeric_limits<double>::max(),
-                           0.30000000000000004,
-                           612.3457031250001};
+  using limits = std::numeric_limits<double>;
+  const double values[] = {0.1,           1.0 / 3,       2.0 / 3,        123456789.123456789, 1e21, 1e-7,
+                           limits::min(), limits::max(), -limits::max(), limits::denorm_min(),
+                           0.30000000000000004, 612.3457031250001};
   for (double v : values) {
     CheckLine line = testing::scoredLine(HeadVerdict::good, HandVerdict::good);
     line.yaw = v;
@@ -91,9 +83,6 @@ TEST(CheckLine, NonFiniteRealsCannotBeWritten) {
     CheckLine inBurst = testing::scoredLine(HeadVerdict::good, {});
     inBurst.burstFrames = {BurstFrame{std::nullopt, {{joint(1, v, 0.5)}}}};
     EXPECT_THROW(lineText(inBurst), EncodeError);
-    CheckLine inMs = testing::scoredLine(HeadVerdict::good, {});
-    inMs.ms = v;
-    EXPECT_THROW(lineText(inMs), EncodeError);
   }
 }
 
@@ -127,10 +116,8 @@ TEST(CheckLine, ReadingRequiresEveryNonOptionalKey) {
 TEST(CheckLine, ReadingRejectsValuesOfTheWrongKind) {
   const std::pair<const char*, Json> cases[] = {
       {"type", "event"},
-      {"schema", "2"},
       {"schema", 2.0},
       {"borrowed", 0},
-      {"stale", nullptr},
       {"ms", true},
       {"shoulderConf", Json::array({true})},
       {"shoulderConf", Json::object()},
@@ -139,7 +126,6 @@ TEST(CheckLine, ReadingRejectsValuesOfTheWrongKind) {
       {"skip", "sleepy"},
       {"skip", nullptr},
       {"yaw", nullptr},
-      {"yaw", "1"},
       {"votes", Json::object()},
       {"votes", Json::array({Json{{"head", "good"}}})},
       {"head", Json{{"verdict", "GOOD"}}},

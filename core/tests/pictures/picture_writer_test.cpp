@@ -126,14 +126,6 @@ TEST(PictureWriter, PhotosThatCannotBeHadLeaveRecordsWithoutPhoto) {
   }
 }
 
-TEST(PictureWriter, NoRequestsNoCompletion) {
-  Fixture f;
-  f.writer.save({}, Measurements{}, std::make_shared<FakeFrame>(), true, f.completion());
-  f.writer.flush();
-  EXPECT_TRUE(f.outcome.completions.empty());
-  EXPECT_EQ(f.encodes, 0);
-}
-
 TEST(PictureWriter, WriteFailuresAreReportedPerPicture) {
   Fixture f;
   // Folders standing where the head alert's files go make both of its writes fail.
@@ -173,6 +165,8 @@ TEST(PictureWriter, JobsRunInTheOrderAsked) {
     order.push_back(what);
   };
   testing::writeBytes(f.folder / "pictures" / "2026-03-01" / "120000-OLD.json", "x");
+  // Nothing to save: no photo is encoded and no completion comes.
+  f.writer.save({}, Measurements{}, std::make_shared<FakeFrame>(), true, [&](auto) { note("nothing saved"); });
   f.writer.save(twoRequests(), Measurements{}, nullptr, false, [&](std::vector<PictureSaved>) { note("save"); });
   f.writer.prune(noon, PictureRetention::day, [&](std::vector<std::string> removed) {
     note("prune " + (removed.empty() ? std::string("-") : removed.front()));
@@ -180,6 +174,7 @@ TEST(PictureWriter, JobsRunInTheOrderAsked) {
   f.writer.deleteAll([&] { note("delete all"); });
   f.writer.flush();
   EXPECT_EQ(order, (std::vector<std::string>{"save", "prune 2026-03-01", "delete all"}));
+  EXPECT_EQ(f.encodes, 0);
   EXPECT_FALSE(std::filesystem::exists(f.folder / "pictures" / "2026-03-09"));
   EXPECT_TRUE(std::filesystem::exists(f.folder / "pictures" / "CACHEDIR.TAG"));
 }

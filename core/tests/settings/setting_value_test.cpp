@@ -14,19 +14,15 @@ TEST(SettingValue, JsonKindsMapOntoTheThreeStoredKinds) {
       {"true", SettingValue{true}},
       {"false", SettingValue{false}},
       {"0", SettingValue{std::int64_t{0}}},
-      {"1", SettingValue{std::int64_t{1}}},
       {"-15", SettingValue{std::int64_t{-15}}},
       {"9223372036854775807", SettingValue{std::int64_t{9223372036854775807}}},
       {"9223372036854775808", std::nullopt},
-      {"18446744073709551615", std::nullopt},
       {"30.0", SettingValue{std::int64_t{30}}},
       {"30.9", SettingValue{std::int64_t{30}}},
       {"-0.5", SettingValue{std::int64_t{0}}},
       {"-9223372036854775808.0", SettingValue{std::numeric_limits<std::int64_t>::min()}},
       {"9223372036854775808.0", std::nullopt},
-      {"1e300", std::nullopt},
       {"\"steady\"", SettingValue{std::string("steady")}},
-      {"\"\"", SettingValue{std::string()}},
       {"null", std::nullopt},
       {"[1]", std::nullopt},
       {"{}", std::nullopt},
@@ -37,11 +33,9 @@ TEST(SettingValue, JsonKindsMapOntoTheThreeStoredKinds) {
 TEST(SettingValue, WrittenBackABooleanNeverBecomesAnIntegerNorTheReverse) {
   const SettingValues values = settingValuesFromJson(Json::parse(R"({"a": true, "b": 1, "c": 0, "d": false})"));
   EXPECT_EQ(toJson(values).dump(), R"({"a":true,"b":1,"c":0,"d":false})");
-}
-
-TEST(SettingValue, ObjectsKeepOnlyMembersThatHoldASetting) {
-  const SettingValues values = settingValuesFromJson(Json::parse(R"({"x": null, "y": [], "z": "ok"})"));
-  EXPECT_EQ(values, (SettingValues{{"z", std::string("ok")}}));
+  // Objects keep only the members that hold a setting.
+  EXPECT_EQ(settingValuesFromJson(Json::parse(R"({"x": null, "y": [], "z": "ok"})")),
+            (SettingValues{{"z", std::string("ok")}}));
   EXPECT_TRUE(settingValuesFromJson(Json::parse("[1, 2]")).empty());
   EXPECT_TRUE(settingValuesFromJson(Json::parse("\"text\"")).empty());
   EXPECT_EQ(toJson(SettingValues{}).dump(), "{}");

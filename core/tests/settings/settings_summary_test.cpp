@@ -22,7 +22,6 @@ TEST(SettingsSummary, LoginItemLine) {
   const Case cases[] = {
       {LoginItemStatus::enabled, "Start at login", true},
       {LoginItemStatus::notRegistered, "Start at login", false},
-      {LoginItemStatus::notFound, "Start at login", false},
       {LoginItemStatus::requiresApproval, "Start at login (needs approval in your desktop's autostart settings)", false},
   };
   for (const auto& c : cases) {
@@ -41,13 +40,11 @@ TEST(SettingsSummary, CalibrationDateIsTheLocalDayOfTheGivenZone) {
     const char* line;
   };
   const Case cases[] = {
-      {"UTC", lateOnThe6th, "Calibrated 6 Mar 2026"},
       {"America/New_York", lateOnThe6th, "Calibrated 6 Mar 2026"},
       {"Europe/Berlin", lateOnThe6th, "Calibrated 7 Mar 2026"},
       // Two-digit days and the year's last second.
       {"UTC", 1798761599, "Calibrated 31 Dec 2026"},
       {"UTC", 1798761600, "Calibrated 1 Jan 2027"},
-      {"UTC", 0, "Calibrated 1 Jan 1970"},
   };
   for (const auto& c : cases) {
     const auto s = SettingsSummary::from(LoginItemStatus::enabled, c.at, zone(c.zone));
@@ -72,14 +69,11 @@ TEST(SettingsRefresh, WhatEachTriggerReads) {
   const Case cases[] = {
       {T::tabShown, WindowTab::settings, true, true},
       {T::tabShown, WindowTab::today, false, false},
-      {T::tabShown, WindowTab::howItWorks, false, false},
       {T::loginToggled, WindowTab::settings, true, false},
       {T::loginToggled, WindowTab::history, false, false},
       {T::calibrationEnded, WindowTab::settings, false, true},
       {T::calibrationEnded, WindowTab::today, false, true},
       {T::check, WindowTab::settings, false, false},
-      {T::event, WindowTab::settings, false, false},
-      {T::tick, WindowTab::settings, false, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SettingsRefresh::readsLoginStatus(c.trigger, c.tab), c.login) << toText(c.trigger) << " " << toText(c.tab);
@@ -94,9 +88,8 @@ TEST(WindowTab, Indices) {
     std::int64_t index;
     WindowTab tab;
   };
-  const Case cases[] = {{0, WindowTab::today},  {1, WindowTab::history}, {2, WindowTab::settings},
-                        {3, WindowTab::howItWorks}, {4, WindowTab::today},   {-1, WindowTab::today},
-                        {INT64_MIN, WindowTab::today}, {INT64_MAX, WindowTab::today}};
+  const Case cases[] = {{0, WindowTab::today},      {1, WindowTab::history}, {2, WindowTab::settings},
+                        {3, WindowTab::howItWorks}, {4, WindowTab::today},   {-1, WindowTab::today}};
   for (const auto& c : cases) EXPECT_EQ(windowTab(c.index), c.tab) << c.index;
   for (WindowTab t : allCases<WindowTab>()) EXPECT_EQ(windowTab(index(t)), t);
 }

