@@ -18,5 +18,7 @@ struct Scenario {
 std::vector<Scenario> vividScenarios();
 // The frame source on vivid: a whole check with its burst and doze, and a lost camera.
 std::vector<Scenario> vividSourceScenarios();
+// The V4L2 camera and the frame source on a v4l2loopback node fed with Motion-JPEG frames.
+std::vector<Scenario> loopbackScenarios();
 
 }  // namespace kestrel::vm
