@@ -59,8 +59,11 @@ class Tally {
     if constexpr (requires { out << value; }) {
       out << value;
     } else if constexpr (requires { value.has_value(); *value; }) {
-      if (!value) out << "none";
-      if (value) print(out, *value);
+      if (value) {
+        print(out, *value);
+      } else {
+        out << "none";
+      }
     } else if constexpr (requires { value.begin(); value.end(); }) {
       out << "[";
       bool first = true;
@@ -165,6 +168,7 @@ struct Rig {
   auto call(Task task) {
     return queue.call(std::move(task));
   }
+
   SystemClock clock;
   RecordingLog log;
   QueueExecutor queue;
