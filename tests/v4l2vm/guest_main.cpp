@@ -8,8 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "tests/v4l2vm/loopback_scenarios.hpp"
-#include "tests/v4l2vm/vivid_scenarios.hpp"
+#include "tests/v4l2vm/scenarios.hpp"
 
 namespace {
 
@@ -40,7 +39,7 @@ int main(int argc, char** argv) {
     scenarios = vividScenarios();
     const auto more = vividSourceScenarios();
     // The scenarios that unbind the device come last.
-    scenarios.insert(scenarios.end() - 2, more.begin(), more.begin() + 1);
+    scenarios.insert(scenarios.end() - 1, more.begin(), more.begin() + 1);
     scenarios.insert(scenarios.end(), more.begin() + 1, more.end());
   }
   if (driver == "loopback") scenarios = loopbackScenarios();

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <thread>
 
@@ -30,18 +29,16 @@ bool Tally::expect(bool ok, const std::string& what, const std::string& detail) 
 bool Tally::within(double actual, double low, double high, const std::string& what) {
   std::ostringstream detail;
   detail << "got " << actual << ", expected " << low << " to " << high;
-  return expect(actual >= low && actual <= high, what, actual >= low && actual <= high ? "" : detail.str());
+  return expect(actual >= low && actual <= high, what, detail.str());
 }
-
-void Tally::note(const std::string& text) const { std::cout << "   " << scenario_ << ": " << text << std::endl; }
 
 QueueExecutor::QueueExecutor()
     : queue_([](const std::string& error) { std::cout << "FAIL queue task threw: " << error << std::endl; }) {}
 
-double medianGap(const std::vector<Instant>& instants) {
-  if (instants.size() < 2) return 0;
+double medianGap(const std::vector<SeenFrame>& frames) {
+  if (frames.size() < 2) return 0;
   std::vector<double> gaps;
-  for (std::size_t i = 1; i < instants.size(); ++i) gaps.push_back(instants[i] - instants[i - 1]);
+  for (std::size_t i = 1; i < frames.size(); ++i) gaps.push_back(frames[i].arrival - frames[i - 1].arrival);
   std::sort(gaps.begin(), gaps.end());
   const std::size_t middle = gaps.size() / 2;
   return gaps.size() % 2 == 1 ? gaps[middle] : (gaps[middle - 1] + gaps[middle]) / 2;
@@ -56,12 +53,6 @@ Rig::Rig() : camera(std::make_unique<V4l2Camera>(clock, log)) {
 
 Rig::~Rig() {
   queue.call([this] { camera.reset(); });
-}
-
-std::vector<Instant> Rig::arrivals() const {
-  std::vector<Instant> instants;
-  for (const auto& frame : frames.items()) instants.push_back(frame.arrival);
-  return instants;
 }
 
 void pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
@@ -121,11 +112,6 @@ int writeFile(const std::string& path, const std::string& text) {
   return error;
 }
 
-bool exists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(path, error);
-}
-
 std::vector<std::string> entries(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code error;
@@ -134,6 +120,30 @@ std::vector<std::string> entries(const std::string& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+SourceRig::SourceRig(std::function<bool(const Frame&)> inspectFrame) : inspect(std::move(inspectFrame)) {
+  const auto analysis = [this](const Frame& frame) {
+    analysed.add({clock.now(), frame.width, frame.height, frame.format, inspect(frame)});
+    return Measurements{};
+  };
+  source = std::make_unique<FrameSource>(std::make_unique<V4l2Camera>(clock, log), analysis, clock, main, log);
+  source->onCheckFrame = [this](Measurements, double, Instant at, std::shared_ptr<const FrameCopy>) { checks.add(at); };
+  source->onCameraMissing = [this](std::string reason) { missing.add(std::move(reason)); };
+  source->onCameraConnected = [this] { connected.add(clock.now()); };
+  source->onFrameArrived = [this](Instant at) { arrivals.add(at); };
+}
+
+SourceRig::~SourceRig() {
+  source->stop();
+  source.reset();
+  main.sync();
+}
+
+std::size_t SourceRig::countLogged(const std::string& prefix) const {
+  const auto messages = log.messages();
+  return static_cast<std::size_t>(std::count_if(messages.begin(), messages.end(),
+                                                [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }));
 }
 
 }  // namespace kestrel::vm

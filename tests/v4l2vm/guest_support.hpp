@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "camera/capture_device.hpp"
+#include "camera/frame_source.hpp"
 #include "platform/executor.hpp"
 #include "testing/recording_log.hpp"
 #include "platform/system_clock.hpp"
@@ -22,8 +25,9 @@
 
 // What the camera program inside the virtual machine needs around the code it exercises:
 // a tally of expectations printed line by line on the console, a queue to hand frames to,
-// collectors that wait for notices and frames, and a second, independent handle on a video
-// node that looks at what the driver itself does.
+// collectors that wait for notices and frames, the camera and the frame source as the
+// application holds them, and a second, independent handle on a video node that looks at what
+// the driver itself does.
 namespace kestrel::vm {
 
 // Prints "ok NAME" or "FAIL NAME: DETAIL" for every expectation, so the console shows where
@@ -35,15 +39,19 @@ class Tally {
   bool expect(bool ok, const std::string& what, const std::string& detail = {});
   template <class A, class B>
   bool equal(const A& actual, const B& expected, const std::string& what) {
-    std::ostringstream detail;
-    if (!(actual == expected)) detail << "got " << show(actual) << ", expected " << show(expected);
-    return expect(actual == expected, what, detail.str());
+    return expect(actual == expected, what, "got " + show(actual) + ", expected " + show(expected));
   }
   // `actual` lies within [low, high].
   bool within(double actual, double low, double high, const std::string& what);
-  void note(const std::string& text) const;
 
   std::int64_t failures() const { return failures_; }
+
+  template <class T>
+  static std::string show(const T& value) {
+    std::ostringstream out;
+    print(out, value);
+    return out.str();
+  }
 
  private:
   template <class T>
@@ -65,6 +73,8 @@ class Tally {
         first = false;
       }
       out << "]";
+    } else if constexpr (requires { value.first; value.second; }) {
+      out << value.first << " " << value.second;
     } else if constexpr (requires { value.minRate; value.maxRate; }) {
       out << value.minRate << "-" << value.maxRate;
     } else if constexpr (requires { value.pixelFormat; value.frameRates; }) {
@@ -72,19 +82,12 @@ class Tally {
       print(out, value.frameRates);
     } else if constexpr (requires { value.kind; value.message; }) {
       out << "error " << static_cast<int>(value.kind) << " " << value.message;
-    } else if constexpr (std::is_enum_v<T>) {
-      out << static_cast<long>(value);
+    } else if constexpr (requires { value.kind; value.cameraId; }) {
+      out << "notice " << static_cast<int>(value.kind) << " " << value.cameraId;
     } else {
       out << "(value)";
     }
   }
-  template <class T>
-  static std::string show(const T& value) {
-    std::ostringstream out;
-    print(out, value);
-    return out.str();
-  }
-
   std::string scenario_;
   std::int64_t failures_ = 0;
 };
@@ -95,20 +98,15 @@ class QueueExecutor final : public Executor {
   QueueExecutor();
   void post(std::function<void()> task) override { queue_.async(std::move(task)); }
   void sync() { queue_.sync(); }
-  // Runs `task` on the queue and waits for its result: a camera is called only from the
-  // queue its frames are handed to, so that no frame is read while its buffer goes away.
+  // Runs `task` on the queue and waits for its result (or its exception): a camera is called only
+  // from the queue its frames are handed to, so that no frame is read while its buffer goes away.
   template <class Task>
   auto call(Task task) {
-    using Result = std::invoke_result_t<Task>;
-    if constexpr (std::is_void_v<Result>) {
-      queue_.async(task);
-      queue_.sync();
-    } else {
-      std::optional<Result> result;
-      queue_.async([&result, &task] { result.emplace(task()); });
-      queue_.sync();
-      return std::move(*result);
-    }
+    std::packaged_task<std::invoke_result_t<Task>()> job(std::move(task));
+    auto result = job.get_future();
+    queue_.async([&job] { job(); });
+    queue_.sync();
+    return result.get();
   }
 
  private:
@@ -135,10 +133,6 @@ class Inbox {
     const std::lock_guard lock(mutex_);
     return items_;
   }
-  std::size_t size() const {
-    const std::lock_guard lock(mutex_);
-    return items_.size();
-  }
   void clear() {
     const std::lock_guard lock(mutex_);
     items_.clear();
@@ -156,23 +150,24 @@ struct SeenFrame {
   std::optional<Frame> pixels;
 };
 
-// The median of the gaps between consecutive instants; 0 for fewer than two.
-double medianGap(const std::vector<Instant>& instants);
+// The median of the gaps between consecutive frames' arrivals; 0 for fewer than two.
+double medianGap(const std::vector<SeenFrame>& frames);
+
+// The eight bars of the 75% colour bar pattern as BGR: white, yellow, cyan, green, magenta, red,
+// blue and black.
+inline constexpr std::array<std::array<int, 3>, 8> colourBars{
+    {{191, 191, 191}, {0, 191, 191}, {191, 191, 0}, {0, 191, 0}, {191, 0, 191}, {0, 0, 191}, {191, 0, 0}, {0, 0, 0}}};
 
 // A V4L2 camera with its queue, its notices and its frames, as the frame source would hold it.
 // `decode` set, each frame's pixels are kept; the camera is called and dropped on its queue.
 struct Rig {
   Rig();
   ~Rig();
-  Rig(const Rig&) = delete;
-  Rig& operator=(const Rig&) = delete;
 
   template <class Task>
   auto call(Task task) {
     return queue.call(std::move(task));
   }
-  // When each frame so far arrived.
-  std::vector<Instant> arrivals() const;
 
   SystemClock clock;
   RecordingLog log;
@@ -195,7 +190,6 @@ class DriverProbe {
   DriverProbe(const DriverProbe&) = delete;
   DriverProbe& operator=(const DriverProbe&) = delete;
 
-  bool isOpen() const { return fd_ >= 0; }
   // Frames per second of the interval the driver keeps now; none when it will not say.
   std::optional<double> frameRate() const;
   // The pixel format and size the driver captures in, as "NV12 1280x720".
@@ -212,8 +206,39 @@ class DriverProbe {
 
 // Writes `text` to a sysfs (or any) file; the errno on failure, 0 on success.
 int writeFile(const std::string& path, const std::string& text);
-bool exists(const std::string& path);
 // The entries of a folder, sorted; empty when it does not exist.
 std::vector<std::string> entries(const std::string& folder);
+
+// A frame the frame source had analysed: when, its size and layout, and what `inspect` said.
+struct Analysed {
+  Instant at = 0;
+  int width = 0;
+  int height = 0;
+  PixelFormat format = PixelFormat::bgr;
+  bool inspected = false;
+};
+
+// The frame source on the real camera, as the application holds it, with an analysis that
+// records each frame instead of looking for people.
+class SourceRig {
+ public:
+  // `inspect` looks at every analysed frame (on the camera queue).
+  explicit SourceRig(std::function<bool(const Frame&)> inspect = [](const Frame&) { return true; });
+  ~SourceRig();
+
+  // How many log lines begin with `prefix`.
+  std::size_t countLogged(const std::string& prefix) const;
+
+  SystemClock clock;
+  RecordingLog log;
+  QueueExecutor main;
+  Inbox<Analysed> analysed;
+  Inbox<Instant> checks;
+  Inbox<std::string> missing;
+  Inbox<Instant> connected;
+  Inbox<Instant> arrivals;
+  std::function<bool(const Frame&)> inspect;
+  std::unique_ptr<FrameSource> source;  // last: it goes first
+};
 
 }  // namespace kestrel::vm
