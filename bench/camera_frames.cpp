@@ -47,9 +47,8 @@ void rawFrame(benchmark::State& state, std::uint32_t fourcc, bool keep) {
     bytes.assign(static_cast<std::size_t>(width * height * 2), 128);
     bytesPerLine = width * 2;
   }
-  MjpegDecoder jpeg;
   for (auto _ : state) {
-    auto frame = frameFromRaw({fourcc, width, height, bytesPerLine, bytes}, keep, jpeg);
+    auto frame = frameFromRaw({fourcc, width, height, bytesPerLine, bytes}, keep);
     benchmark::DoNotOptimize(frame);
   }
 }

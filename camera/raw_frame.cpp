@@ -8,6 +8,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "camera/mjpeg_decoder.hpp"
 #include "vision/vision_error.hpp"
 
 namespace kestrel {
@@ -59,14 +60,14 @@ std::size_t jpegLength(std::span<const std::uint8_t> bytes) {
   return size;
 }
 
-std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDecoder& jpeg) {
+std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420) {
   const int w = raw.width;
   const int h = raw.height;
   if (raw.fourcc == V4L2_PIX_FMT_MJPEG || raw.fourcc == V4L2_PIX_FMT_JPEG) {
     // The image alone: what follows its end in the buffer is an older frame's. An image larger
     // than the format in use is damage, not a picture.
-    return jpeg.decode(raw.bytes.first(jpegLength(raw.bytes)), w > 0 ? w : MjpegDecoder::largestSide,
-                       h > 0 ? h : MjpegDecoder::largestSide);
+    return MjpegDecoder::decode(raw.bytes.first(jpegLength(raw.bytes)), w > 0 ? w : MjpegDecoder::largestSide,
+                                h > 0 ? h : MjpegDecoder::largestSide);
   }
   if (w <= 0 || h <= 0) return std::nullopt;
   // The bytes from row to row: the driver's when it gives them, else rows of `bytesEach` a
@@ -78,6 +79,11 @@ std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDec
       return std::nullopt;
     }
     return raw.bytesPerLine > 0 ? raw.bytesPerLine : static_cast<int>(packed);
+  };
+  // The one plane of a packed format, rows of `bytesEach` a pixel.
+  const auto packedPlane = [&](std::int64_t bytesEach) -> std::optional<Plane> {
+    const auto stride = rowBytes(bytesEach);
+    return stride ? plane(raw, 0, h, *stride) : std::nullopt;
   };
   // Chroma at half the width and height needs an even size.
   const bool fourTwoZero = raw.fourcc == V4L2_PIX_FMT_NV12 || raw.fourcc == V4L2_PIX_FMT_YUV420;
@@ -108,20 +114,17 @@ std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDec
       return keepYUV420 ? std::optional<Frame>(std::move(frame)) : asBgr(frame);
     }
     case V4L2_PIX_FMT_YUYV: {
-      const auto stride = rowBytes(2);
-      const auto packed = stride ? plane(raw, 0, h, *stride) : std::nullopt;
+      const auto packed = packedPlane(2);
       if (!packed) return std::nullopt;
       return asBgr(Frame{w, h, PixelFormat::yuyv, {*packed}});
     }
     case V4L2_PIX_FMT_BGR24: {
-      const auto stride = rowBytes(3);
-      const auto packed = stride ? plane(raw, 0, h, *stride) : std::nullopt;
+      const auto packed = packedPlane(3);
       if (!packed) return std::nullopt;
       return asBgr(Frame{w, h, PixelFormat::bgr, {*packed}});
     }
     case V4L2_PIX_FMT_RGB24: {
-      const auto stride = rowBytes(3);
-      const auto packed = stride ? plane(raw, 0, h, *stride) : std::nullopt;
+      const auto packed = packedPlane(3);
       if (!packed) return std::nullopt;
       // OpenCV only reads through this header.
       const cv::Mat rgb(h, w, CV_8UC3, const_cast<std::uint8_t*>(packed->bytes.data()),

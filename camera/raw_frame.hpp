@@ -5,7 +5,6 @@
 #include <optional>
 #include <span>
 
-#include "camera/mjpeg_decoder.hpp"
 #include "vision/frame.hpp"
 
 namespace kestrel {
@@ -29,6 +28,6 @@ std::size_t jpegLength(std::span<const std::uint8_t> bytes);
 // every other format (and those two without it) as BGR. None for a buffer too short for its
 // size, a damaged compressed frame, a compressed image larger than the size (when that is
 // given) or a format that cannot be read.
-std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420, MjpegDecoder& jpeg);
+std::optional<Frame> frameFromRaw(const RawFrame& raw, bool keepYUV420);
 
 }  // namespace kestrel

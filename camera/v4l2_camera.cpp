@@ -65,16 +65,14 @@ std::vector<std::string> videoNodePaths() {
 // A frame of a mapped buffer, read only while the frame handler runs.
 class MappedFrame final : public CapturedFrame {
  public:
-  MappedFrame(Instant at, RawFrame raw, bool keepYUV420, MjpegDecoder& jpeg)
-      : at_(at), raw_(raw), keepYUV420_(keepYUV420), jpeg_(jpeg) {}
+  MappedFrame(Instant at, RawFrame raw, bool keepYUV420) : at_(at), raw_(raw), keepYUV420_(keepYUV420) {}
   Instant arrival() const override { return at_; }
-  std::optional<Frame> pixels() const override { return frameFromRaw(raw_, keepYUV420_, jpeg_); }
+  std::optional<Frame> pixels() const override { return frameFromRaw(raw_, keepYUV420_); }
 
  private:
   Instant at_;
   RawFrame raw_;
   bool keepYUV420_;
-  MjpegDecoder& jpeg_;
 };
 
 }  // namespace
@@ -458,7 +456,7 @@ void V4l2Camera::drain(const std::shared_ptr<Watch>& w, std::uint64_t stream) {
     // frames would leave the camera with no buffer to fill.
     if (frames_) {
       try {
-        frames_(MappedFrame(clock_.now(), raw, keepYUV420_, jpeg_));
+        frames_(MappedFrame(clock_.now(), raw, keepYUV420_));
       } catch (const std::exception& e) {
         log_.error(std::string("camera frame handling failed: ") + e.what());
       }

@@ -11,7 +11,6 @@
 
 #include "camera/capture_device.hpp"
 #include "platform/clock.hpp"
-#include "camera/mjpeg_decoder.hpp"
 #include "platform/system_log.hpp"
 #include "camera/v4l2_devices.hpp"
 #include "camera/v4l2_formats.hpp"
@@ -106,7 +105,6 @@ class V4l2Camera final : public CaptureDevice {
   bool streaming_ = false;
   std::uint64_t stream_ = 0;  // counts stream starts
   std::shared_ptr<Watch> watch_;
-  MjpegDecoder jpeg_;
 
   // What the hot-plug thread reads too.
   mutable std::mutex nodesMutex_;

@@ -15,15 +15,14 @@
 using namespace kestrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static MjpegDecoder decoder;
   const std::span<const std::uint8_t> buffer(data, size);
   fuzz::require(jpegLength(buffer) <= size);
   // The first input that decoded, which must go on decoding whatever came after it.
   static std::vector<std::uint8_t> decodable;
   // At the size the preset asks for.
-  const auto frame = frameFromRaw({V4L2_PIX_FMT_MJPEG, 1280, 720, 0, buffer}, false, decoder);
+  const auto frame = frameFromRaw({V4L2_PIX_FMT_MJPEG, 1280, 720, 0, buffer}, false);
   if (!decodable.empty()) {
-    fuzz::require(frameFromRaw({V4L2_PIX_FMT_MJPEG, 1280, 720, 0, decodable}, false, decoder).has_value());
+    fuzz::require(frameFromRaw({V4L2_PIX_FMT_MJPEG, 1280, 720, 0, decodable}, false).has_value());
   }
   if (!frame) return 0;
   if (decodable.empty()) decodable.assign(buffer.begin(), buffer.end());

@@ -33,14 +33,13 @@ std::uint32_t field(const std::uint8_t* at) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < headerSize) return 0;
-  static MjpegDecoder decoder;
   const std::uint32_t fourcc = fourccs[(data[0] & 0x7FU) % fourccs.size()];
   const bool keepYUV420 = (data[0] & 0x80U) != 0;
   const std::size_t used = std::min<std::size_t>(field(data + 13), size - headerSize);
   // As the camera stores what the driver reports.
   const RawFrame raw{fourcc, static_cast<int>(field(data + 1)), static_cast<int>(field(data + 5)),
                      static_cast<int>(field(data + 9)), {data + headerSize, used}};
-  const auto frame = frameFromRaw(raw, keepYUV420, decoder);
+  const auto frame = frameFromRaw(raw, keepYUV420);
   if (!frame) return 0;
   fuzz::require(frame->width == raw.width && frame->height == raw.height);
   const bool kept = keepYUV420 && (fourcc == V4L2_PIX_FMT_NV12 || fourcc == V4L2_PIX_FMT_YUV420);

@@ -29,14 +29,13 @@ class FakeFrame final : public CapturedFrame {
 // A frame of a capture buffer, read as a V4L2 camera reads it.
 class BufferFrame final : public CapturedFrame {
  public:
-  BufferFrame(Instant at, RawFrame raw, MjpegDecoder& jpeg) : at_(at), raw_(raw), jpeg_(jpeg) {}
+  BufferFrame(Instant at, RawFrame raw) : at_(at), raw_(raw) {}
   Instant arrival() const override { return at_; }
-  std::optional<Frame> pixels() const override { return frameFromRaw(raw_, false, jpeg_); }
+  std::optional<Frame> pixels() const override { return frameFromRaw(raw_, false); }
 
  private:
   Instant at_;
   RawFrame raw_;
-  MjpegDecoder& jpeg_;
 };
 
 // A small grey picture: enough for anything that does not look at the pixels.
@@ -286,8 +285,9 @@ void FakeCamera::tick(Instant at) {
     if (!motionJpeg_.empty() && open_) {
       buffer = std::make_shared<const std::vector<std::uint8_t>>(std::move(motionJpeg_.back()));
       motionJpeg_.pop_back();
-      width = formatLocked(*open_).width;
-      height = formatLocked(*open_).height;
+      const auto& format = formatLocked(*open_);
+      width = format.width;
+      height = format.height;
     }
   }
   const bool posted = delivery_.post([this, at, picture, unreadable, buffer, width, height](const FrameHandler& handler) {
@@ -301,7 +301,7 @@ void FakeCamera::tick(Instant at) {
       return;
     }
     ++buffersOut_;
-    handler(BufferFrame(at, {V4L2_PIX_FMT_MJPEG, width, height, 0, *buffer}, jpeg_));
+    handler(BufferFrame(at, {V4L2_PIX_FMT_MJPEG, width, height, 0, *buffer}));
     --buffersOut_;
   });
   if (!posted) {

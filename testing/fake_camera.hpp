@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "camera/capture_device.hpp"
-#include "camera/mjpeg_decoder.hpp"
 #include "platform/clock.hpp"
 #include "camera/frame_delivery.hpp"
 #include "camera/frame_ticker.hpp"
@@ -94,7 +93,6 @@ class FakeCamera final : public CaptureDevice {
   bool unreadable_ = false;
   std::vector<std::vector<std::uint8_t>> motionJpeg_;  // still to send, the next one last
   std::atomic<std::int64_t> buffersOut_{0};
-  MjpegDecoder jpeg_;  // read on the frame handler's queue only
   bool unplugged_ = false;  // the open camera is gone
   bool configurationFails_ = false;
   CameraPermission permission_ = CameraPermission::authorized;

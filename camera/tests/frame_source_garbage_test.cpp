@@ -65,23 +65,22 @@ TEST(FrameSourceGarbage, SizesAndStridesThatDoNotFitGiveNoFrame) {
       {V4L2_PIX_FMT_YUYV, 1073741883, 2, 0, false}, {V4L2_PIX_FMT_BGR24, 1023410177, 2, 4, false},
       {V4L2_PIX_FMT_YUV420, 5, 2, 0, true},          {V4L2_PIX_FMT_NV12, 4, 3, 4, true},
   };
-  MjpegDecoder jpeg;
   const Bytes bytes(64, 0);
   for (const auto& c : cases) {
-    EXPECT_EQ(frameFromRaw({c.fourcc, c.width, c.height, c.bytesPerLine, bytes}, c.keepYUV420, jpeg), std::nullopt)
+    EXPECT_EQ(frameFromRaw({c.fourcc, c.width, c.height, c.bytesPerLine, bytes}, c.keepYUV420), std::nullopt)
         << c.width << "x" << c.height;
   }
   // A Motion-JPEG image larger than the format in use, or one claiming 60000 by 60000 when the
   // format is not known, is not decoded (nor are gigabytes set aside for it).
   const Bytes image = jpegOf(32, 16);
-  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 15, 0, image}, false, jpeg), std::nullopt);
-  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 0, 0, 0, withClaimedSize(image, 60000, 60000)}, false, jpeg), std::nullopt);
-  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, noWidth}, false, jpeg), std::nullopt);
-  const auto fits = frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, image}, false, jpeg);
+  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 15, 0, image}, false), std::nullopt);
+  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 0, 0, 0, withClaimedSize(image, 60000, 60000)}, false), std::nullopt);
+  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, noWidth}, false), std::nullopt);
+  const auto fits = frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, image}, false);
   ASSERT_TRUE(fits);
   EXPECT_EQ(fits->width, 32);
   // Nor does an image without quantization tables decode with those of the image before.
-  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, withoutSegments(image, 0xDB)}, false, jpeg), std::nullopt);
+  EXPECT_EQ(frameFromRaw({V4L2_PIX_FMT_MJPEG, 32, 16, 0, withoutSegments(image, 0xDB)}, false), std::nullopt);
 }
 
 TEST(FrameSourceGarbage, BadMotionJpegFramesAreSkippedAndTheGoodOnesAnalysed) {

@@ -33,8 +33,7 @@ std::shared_ptr<const FrameCopy> copyOf(const cv::Mat& bgr) { return FrameCopy::
 
 // The photo read back through libjpeg-turbo, as BGR; empty when it is not a whole JPEG.
 cv::Mat decoded(const std::string& photo) {
-  MjpegDecoder decoder;
-  const auto frame = decoder.decode({reinterpret_cast<const std::uint8_t*>(photo.data()), photo.size()});
+  const auto frame = MjpegDecoder::decode({reinterpret_cast<const std::uint8_t*>(photo.data()), photo.size()});
   return frame ? toBgr(*frame) : cv::Mat();
 }
 

@@ -13,8 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 std::optional<Frame> convert(std::uint32_t fourcc, int w, int h, int bytesPerLine, const Bytes& bytes,
                              bool keepYUV420 = true) {
-  MjpegDecoder jpeg;
-  return frameFromRaw({fourcc, w, h, bytesPerLine, bytes}, keepYUV420, jpeg);
+  return frameFromRaw({fourcc, w, h, bytesPerLine, bytes}, keepYUV420);
 }
 
 TEST(RawFrame, FourTwoZeroFramesKeepTheirPlanesWithTheirStrides) {
